@@ -1,0 +1,41 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace meshlift {
+
+// The matched line, read token by token. Once an extraction fails, every later one
+// on the same line fails too and leaves its target untouched.
+struct LineStream {
+    std::string text; // the line without its line end; its capacity is reused
+    std::size_t cursor = 0;
+    bool failed = false;
+};
+
+void clearLineStreamFlags(LineStream& stream);
+
+// Replaces the text with a new line and rewinds to its start.
+void loadLine(LineStream& stream, std::string_view line);
+
+// The next run of non-whitespace bytes.
+bool readToken(LineStream& stream, std::string& target);
+
+// An optionally signed decimal integer that fits 32 bits.
+bool readInteger(LineStream& stream, std::int32_t& target);
+
+// A decimal real (no hexadecimal, infinity or NaN) converted to the nearest double,
+// then to float; fails when it does not fit a float.
+bool readReal(LineStream& stream, float& target);
+
+[[nodiscard]] inline std::string_view wholeLine(const LineStream& stream) {
+    return stream.text;
+}
+
+[[nodiscard]] constexpr bool isTokenSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+} // namespace meshlift

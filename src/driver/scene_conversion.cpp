@@ -1,0 +1,34 @@
+#include "driver/scene_conversion.h"
+
+#include "ase/keyword_scanner.h"
+#include "scene/object_header.h"
+#include "scene/scene_lines.h"
+
+#include <cstdint>
+#include <limits>
+
+namespace meshlift {
+
+void convertScene(InputFile& input, LineSink& document, LineSink& console, ConversionMode mode,
+                  std::string_view inputPath) {
+    constexpr Keyword kGeomObject("*GEOMOBJECT");
+    LineStream stream;
+    MeshCounts counts;
+    std::int32_t objectCounter = 0;
+
+    writeDocumentLine(document, {kSceneStartLine});
+    while (findKeywordLine(input, kGeomObject, stream)) {
+        writeDocumentText(document, kObjectStart);
+        convertObjectHeader(input, stream, document, objectCounter);
+        convertMesh(input, stream, document, console, mode, counts);
+        writeDocumentLine(document, {kObjectEndLine});
+        // Two billion objects would need a file of tens of gigabytes; stop there
+        // rather than overflow.
+        if (objectCounter < std::numeric_limits<std::int32_t>::max()) ++objectCounter;
+    }
+    if (objectCounter == 0)
+        writeConsoleLine(console, {"Error : no *GEOMOBJECT found in ", inputPath, "!"});
+    writeDocumentLine(document, {kSceneEndLine});
+}
+
+} // namespace meshlift

@@ -1,0 +1,17 @@
+#pragma once
+
+#include "ase/input_file.h"
+#include "scene/line_sink.h"
+#include "scene/mesh_conversion.h"
+
+#include <string_view>
+
+namespace meshlift {
+
+// The whole document from an opened input: the scene envelope and one object
+// element per line that holds "*GEOMOBJECT". `inputPath` only names the input in
+// the message for a scene without objects.
+void convertScene(InputFile& input, LineSink& document, LineSink& console, ConversionMode mode,
+                  std::string_view inputPath);
+
+} // namespace meshlift

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "ase/input_file.h"
+#include "ase/line_stream.h"
+#include "scene/line_sink.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace meshlift {
+
+enum class ConversionMode { tri, quad };
+
+// The counts of the last mesh that supplied them. One record serves the whole run:
+// an object whose count line is missing or unreadable keeps the previous count.
+struct MeshCounts {
+    std::int32_t vertexCount = 0;
+    std::int32_t faceCount = 0;
+};
+
+// Everything of one object between its start and end lines: the nodes block from
+// the vertex list, the polygons block from the face list, and an error line on the
+// console for each record that is missing.
+void convertMesh(InputFile& input, LineStream& stream, LineSink& document, LineSink& console,
+                 ConversionMode mode, MeshCounts& counts);
+
+// The "tri" face loop: one polygon per face line, corners in reverse order.
+void convertTriangles(InputFile& input, LineStream& stream, LineSink& document, LineSink& console,
+                      std::int32_t faceCount);
+
+// Drops the rightmost ":" of a face label, if it has one: "7:" gives "7", "1:2:"
+// gives "1:2".
+void removeLastColon(std::string& faceLabel);
+
+inline constexpr std::string_view kMissingFaceMessage =
+    "Error : not enought *MESH_FACE found in *MESH_FACE_LIST !";
+
+} // namespace meshlift

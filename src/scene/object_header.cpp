@@ -1,0 +1,88 @@
+#include "scene/object_header.h"
+
+#include "ase/keyword_scanner.h"
+#include "ase/lookahead.h"
+#include "scene/scene_lines.h"
+
+#include <charconv>
+#include <cmath>
+
+namespace meshlift {
+namespace {
+
+constexpr Keyword kNodeName("*NODE_NAME");
+constexpr Keyword kWireframeColour("*WIREFRAME_COLOR");
+
+std::string_view trimTokenSpace(std::string_view text) {
+    while (!text.empty() && isTokenSpace(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && isTokenSpace(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
+std::string generatedId(std::int32_t objectCounter) {
+    char digits[16];
+    const auto result = std::to_chars(digits, digits + sizeof digits, objectCounter);
+    return "\"obj_" + std::string(digits, result.ptr) + "\"";
+}
+
+std::uint32_t scaledComponent(float value) {
+    const float product = value * 255.0f; // rounded once, as a float
+    return static_cast<std::uint32_t>(roundToNearest(product));
+}
+
+} // namespace
+
+std::int32_t roundToNearest(float x) {
+    const double value = x;
+    const double below = std::floor(value);
+    const double above = std::ceil(value);
+    const double nearest = (above - value <= value - below) ? above : below;
+    if (nearest >= 2147483647.0) return 2147483647;
+    if (nearest <= -2147483648.0) return -2147483647 - 1;
+    return static_cast<std::int32_t>(nearest);
+}
+
+std::string colourText(float red, float green, float blue) {
+    const std::uint32_t packed =
+        (scaledComponent(red) << 16) | (scaledComponent(green) << 8) | scaledComponent(blue);
+    char text[16] = {'0', 'x'};
+    const auto result = std::to_chars(text + 2, text + sizeof text, packed, 16);
+    return std::string(text, result.ptr);
+}
+
+std::string idText(std::string_view nameLine) {
+    const std::size_t first = nameLine.find('"');
+    if (first == std::string_view::npos) {
+        // An unquoted name: whatever follows the keyword, quoted by us.
+        const std::size_t keywordAt = nameLine.find(kNodeName.text());
+        const std::string_view rest = keywordAt == std::string_view::npos
+                                          ? nameLine
+                                          : nameLine.substr(keywordAt + kNodeName.size());
+        return "\"" + std::string(trimTokenSpace(rest)) + "\"";
+    }
+    const std::size_t last = nameLine.rfind('"');
+    return std::string(nameLine.substr(first, last - first + 1));
+}
+
+void convertObjectHeader(InputFile& input, LineStream& stream, LineSink& document,
+                         std::int32_t objectCounter) {
+    std::string keyword;
+    const std::string id = findKeywordLine(input, kNodeName, stream) ? idText(wholeLine(stream))
+                                                                     : generatedId(objectCounter);
+
+    std::string colour(kDefaultColour);
+    if (lookAheadForKeywordLine(input, kWireframeColour, stream)) {
+        float red = 0.0f, green = 0.0f, blue = 0.0f; // a component the line lacks counts as 0
+        readToken(stream, keyword);
+        readReal(stream, red);
+        readReal(stream, green);
+        readReal(stream, blue);
+        colour = colourText(red, green, blue);
+    }
+    writeDocumentLine(document,
+                      {" id=", id, R"( Ka="1.0" Kd="0.8" Ks="0.15" color=")", colour, "\">"});
+}
+
+} // namespace meshlift

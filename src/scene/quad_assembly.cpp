@@ -1,0 +1,72 @@
+#include "scene/quad_assembly.h"
+
+#include "ase/keyword_scanner.h"
+#include "scene/mesh_conversion.h"
+#include "scene/scene_lines.h"
+
+#include <string>
+
+namespace meshlift {
+namespace {
+
+constexpr Keyword kFace("*MESH_FACE");
+
+struct Face {
+    std::string label, a, b, c, ab, bc, ca;
+};
+
+void readFace(LineStream& stream, Face& face, std::string& skipped) {
+    readToken(stream, skipped);
+    readToken(stream, face.label);
+    for (std::string* field : {&face.a, &face.b, &face.c, &face.ab, &face.bc, &face.ca}) {
+        readToken(stream, skipped); // the tag before each value ("A:", "AB:", ...)
+        readToken(stream, *field);
+    }
+}
+
+// The first visible edge of a face, tested a-b, b-c, c-a; with none, the two
+// corners keep what the previous pair left in them.
+void takeVisibleEdge(const Face& face, std::string& first, std::string& second) {
+    if (face.ab == "1") {
+        first = face.a;
+        second = face.b;
+    } else if (face.bc == "1") {
+        first = face.b;
+        second = face.c;
+    } else if (face.ca == "1") {
+        first = face.c;
+        second = face.a;
+    }
+}
+
+} // namespace
+
+void assembleQuads(InputFile& input, LineStream& stream, LineSink& document, LineSink& console,
+                   std::int32_t faceCount) {
+    if (faceCount <= 0) return;
+    Face first, second;
+    std::string corner[4];
+    std::string skipped;
+    const std::int32_t pairs = (faceCount - 1) / 2 + 1;
+    for (std::int32_t i = 0; i < pairs; ++i) {
+        if (!findKeywordLine(input, kFace, stream)) {
+            writeConsoleLine(console, {kMissingFaceMessage});
+            continue;
+        }
+        readFace(stream, first, skipped);
+        if (!findKeywordLine(input, kFace, stream)) {
+            writeConsoleLine(console, {kMissingFaceMessage});
+            continue;
+        }
+        removeLastColon(first.label);
+        readFace(stream, second, skipped);
+        writeDocumentLine(document, {"<polygon id=\"", first.label, "\">"});
+        takeVisibleEdge(first, corner[0], corner[1]);
+        takeVisibleEdge(second, corner[2], corner[3]);
+        for (int k = 3; k >= 0; --k)
+            writeDocumentLine(document, {"<node id=\"", corner[k], "\"/>"});
+        writeDocumentLine(document, {kPolygonEndLine});
+    }
+}
+
+} // namespace meshlift
