@@ -21,7 +21,8 @@ std::vector<std::string> allMatches(std::string_view bytes, const Keyword& keywo
     openInputMemory(input, bytes, blockSize);
     LineStream stream;
     std::vector<std::string> lines;
-    while (findKeywordLine(input, keyword, stream)) lines.push_back(stream.text);
+    while (findKeywordLine(input, keyword, stream))
+        lines.push_back(stream.text);
     return lines;
 }
 
@@ -38,9 +39,10 @@ TEST(KeywordScanner, MatchesTheKeywordAnywhereInALineCaseSensitively) {
                               "prefix*MESHsuffix\n"
                               "*MES\n";
     for (std::size_t block : kBlockSizes) {
-        EXPECT_EQ(allMatches(bytes, kMesh, block),
-                  (std::vector<std::string>{"*MESH_NUMVERTEX 8", "\t*NODE_NAME \"has *MESH inside\"",
-                                            "prefix*MESHsuffix"}))
+        EXPECT_EQ(
+            allMatches(bytes, kMesh, block),
+            (std::vector<std::string>{"*MESH_NUMVERTEX 8", "\t*NODE_NAME \"has *MESH inside\"",
+                                      "prefix*MESHsuffix"}))
             << block;
     }
 }
@@ -58,7 +60,8 @@ TEST(KeywordScanner, LineEndsCrLfLfAndLoneCr) {
 TEST(KeywordScanner, EndMarkEndsTheInput) {
     const std::string bytes = "*MESH 1\n*MESH 2\x1A tail\n*MESH 3\n";
     for (std::size_t block : kBlockSizes)
-        EXPECT_EQ(allMatches(bytes, kMesh, block), (std::vector<std::string>{"*MESH 1", "*MESH 2"}));
+        EXPECT_EQ(allMatches(bytes, kMesh, block),
+                  (std::vector<std::string>{"*MESH 1", "*MESH 2"}));
     EXPECT_TRUE(allMatches("\x1A*MESH\n", kMesh, 64).empty());
 }
 
@@ -67,14 +70,16 @@ TEST(KeywordScanner, KeywordsAcrossWindowBoundariesAndLinesLongerThanTheWindow) 
     std::vector<std::string> expected;
     for (int i = 0; i < 200; ++i) {
         std::string line = std::string(static_cast<std::size_t>(i % 37), ' ') + "*MESH_VERTEX " +
-                           std::to_string(i) + std::string(static_cast<std::size_t>(i * 7 % 101), 'x');
+                           std::to_string(i) +
+                           std::string(static_cast<std::size_t>(i * 7 % 101), 'x');
         bytes += line + (i % 3 == 0 ? "\r\n" : "\n");
         bytes += "*MESH_VERTEXNORMAL is also a match\n"; // keyword inside a longer one
         expected.push_back(line);
         expected.push_back("*MESH_VERTEXNORMAL is also a match");
         bytes += std::string(static_cast<std::size_t>(i), '.') + "\n"; // no keyword
     }
-    for (std::size_t block : kBlockSizes) EXPECT_EQ(allMatches(bytes, kVertex, block), expected);
+    for (std::size_t block : kBlockSizes)
+        EXPECT_EQ(allMatches(bytes, kVertex, block), expected);
 }
 
 TEST(KeywordScanner, LastLineWithoutLineEndIsExaminedAndThenEverySearchFails) {

@@ -65,17 +65,12 @@ TEST(LineStream, IntegersOutside32BitsFailAndKeepTheTarget) {
         bool ok;
         std::int32_t value;
     };
-    for (const Case& c : {Case{"2147483647", true, 2147483647},
-                          Case{"-2147483648", true, -2147483647 - 1},
-                          Case{"+12", true, 12},
-                          Case{"0007", true, 7},
-                          Case{"12abc", true, 12},
-                          Case{"2147483648", false, 99},
-                          Case{"-2147483649", false, 99},
-                          Case{"99999999999999999999", false, 99},
-                          Case{"+-3", false, 99},
-                          Case{"-", false, 99},
-                          Case{"", false, 99}}) {
+    for (const Case& c :
+         {Case{"2147483647", true, 2147483647}, Case{"-2147483648", true, -2147483647 - 1},
+          Case{"+12", true, 12}, Case{"0007", true, 7}, Case{"12abc", true, 12},
+          Case{"2147483648", false, 99}, Case{"-2147483649", false, 99},
+          Case{"99999999999999999999", false, 99}, Case{"+-3", false, 99}, Case{"-", false, 99},
+          Case{"", false, 99}}) {
         LineStream stream = streamOf(c.text);
         std::int32_t value = 99;
         EXPECT_EQ(readInteger(stream, value), c.ok) << c.text;
@@ -98,12 +93,11 @@ TEST(LineStream, RealGrammarTakesTheLongestValidPrefix) {
         float value;
         std::string_view rest; // what a token read finds afterwards
     };
-    for (const Case& c : {Case{"0.6000", 0.6f, ""}, Case{"-.5x", -0.5f, "x"},
-                          Case{"+5.", 5.0f, ""}, Case{"1e3", 1000.0f, ""},
-                          Case{"2E-2", 0.02f, ""}, Case{"1e", 1.0f, "e"},
-                          Case{"1e+", 1.0f, "e+"}, Case{"3.5.5", 3.5f, ".5"},
-                          Case{"0x1A", 0.0f, "x1A"}, Case{"1e-400", 0.0f, ""},
-                          Case{"-1e-400", -0.0f, ""}}) {
+    for (const Case& c :
+         {Case{"0.6000", 0.6f, ""}, Case{"-.5x", -0.5f, "x"}, Case{"+5.", 5.0f, ""},
+          Case{"1e3", 1000.0f, ""}, Case{"2E-2", 0.02f, ""}, Case{"1e", 1.0f, "e"},
+          Case{"1e+", 1.0f, "e+"}, Case{"3.5.5", 3.5f, ".5"}, Case{"0x1A", 0.0f, "x1A"},
+          Case{"1e-400", 0.0f, ""}, Case{"-1e-400", -0.0f, ""}}) {
         LineStream stream = streamOf(c.text);
         float value = 42.0f;
         ASSERT_TRUE(readReal(stream, value)) << c.text;

@@ -12,12 +12,11 @@ TEST(ObjectHeader, ColourTableFromWireframeComponents) {
         float red, green, blue;
         std::string_view text;
     };
-    for (const Case& c : {Case{1.0f, 0.5f, 0.0f, "0xff8000"}, Case{0.0f, 0.0f, 1.0f, "0xff"},
-                          Case{0.0f, 0.0f, 0.0f, "0x0"},
-                          Case{0.5882f, 0.1059f, 0.6902f, "0x961bb0"},
-                          Case{1.2f, 0.0f, 0.0f, "0x1320000"},
-                          Case{0.0f, 0.0f, -0.01f, "0xfffffffd"},
-                          Case{0.6f, 0.8941f, 0.7216f, "0x99e4b8"}}) {
+    for (const Case& c :
+         {Case{1.0f, 0.5f, 0.0f, "0xff8000"}, Case{0.0f, 0.0f, 1.0f, "0xff"},
+          Case{0.0f, 0.0f, 0.0f, "0x0"}, Case{0.5882f, 0.1059f, 0.6902f, "0x961bb0"},
+          Case{1.2f, 0.0f, 0.0f, "0x1320000"}, Case{0.0f, 0.0f, -0.01f, "0xfffffffd"},
+          Case{0.6f, 0.8941f, 0.7216f, "0x99e4b8"}}) {
         EXPECT_EQ(colourText(c.red, c.green, c.blue), c.text)
             << c.red << " " << c.green << " " << c.blue;
     }
