@@ -5,7 +5,9 @@ For every scene and mode it runs, interleaved and repeated: the floor program (t
 input read twice, the expected document written one line per write), Meshlift,
 and for the realistic scenes in "tri" mode `assimp export scene.ASE scene.obj`
 as a peer. Each row gives the medians of wall time, CPU time (user + system)
-and peak RSS. Scenes and outputs live under build/bench/data, never in the tree.
+and peak RSS. Scenes live under build/bench/data, never in the tree; the documents
+are written to a tmpfs (/dev/shm when there is one), so that the disk's writeback
+does not decide the timings of runs that each write tens of megabytes.
 
     python3 bench/run_bench.py            # the full table (a few minutes)
     python3 bench/run_bench.py --quick    # small scenes, to try the script
@@ -26,6 +28,7 @@ MESHLIFT = os.path.join(BUILD, "Meshlift")
 FLOOR = os.path.join(BUILD, "bench", "meshlift_floor")
 SCAN_RATE = os.path.join(BUILD, "bench", "meshlift_scan_rate")
 GENERATOR = os.path.join(ROOT, "bench", "generate_scene.py")
+OUT = "/dev/shm/meshlift-bench" if os.path.isdir("/dev/shm") else DATA
 
 
 def build():
@@ -65,8 +68,8 @@ def timed(command, output):
 
 
 def measure(path, mode, repeats, with_assimp):
-    expected = os.path.join(DATA, "expected.xml")
-    output = os.path.join(DATA, "output.xml")
+    expected = os.path.join(OUT, "expected.xml")
+    output = os.path.join(OUT, "output.xml")
     subprocess.run([MESHLIFT, path, expected, mode], check=True, stdout=subprocess.DEVNULL)
     with open(expected, "rb") as document:
         lines = sum(block.count(b"\n") for block in iter(lambda: document.read(1 << 20), b""))
@@ -75,7 +78,7 @@ def measure(path, mode, repeats, with_assimp):
         "Meshlift": [MESHLIFT, path, output, mode],
     }
     if with_assimp:
-        programs["assimp"] = ["assimp", "export", path, os.path.join(DATA, "output.obj")]
+        programs["assimp"] = ["assimp", "export", path, os.path.join(OUT, "output.obj")]
     runs = {name: [] for name in programs}
     for _ in range(repeats):  # interleaved, so that a slow spell hits every program
         for name, command in programs.items():
@@ -99,10 +102,12 @@ def main():
                                      formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--quick", action="store_true", help="small scenes, few repeats")
     parser.add_argument("--no-assimp", action="store_true", help="leave out the assimp rows")
+    parser.add_argument("--only", default="", help="only the scenes whose file name has this text")
     args = parser.parse_args()
 
     build()
     os.makedirs(DATA, exist_ok=True)
+    os.makedirs(OUT, exist_ok=True)
     with_assimp = not args.no_assimp and shutil.which("assimp") is not None
     scale = 0.1 if args.quick else 1.0
 
@@ -122,6 +127,7 @@ def main():
         ("mostly normals", scene(f"skip{mb(200)}", mb(200), 4, "--normal-repeat", "50"), 3,
          False),
     ]
+    cases = [case for case in cases if args.only in os.path.basename(case[1])]
     if args.quick:
         cases = [(label, path, 2, assimp) for label, path, _, assimp in cases]
 
@@ -136,6 +142,8 @@ def main():
                 print(row(label, mode, path, lines, name, result, results["floor"]))
                 sys.stdout.flush()
 
+    if args.only and args.only not in "skip":
+        return 0
     skip = scene(f"skip{mb(200)}", mb(200), 4, "--normal-repeat", "50")
     rates = subprocess.run([SCAN_RATE, skip, "5"], check=True, capture_output=True,
                            text=True).stdout.split()
