@@ -1,21 +1,19 @@
 #pragma once
 
-#include <array>
 #include <cstddef>
 #include <cstring>
 #include <string_view>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 namespace meshlift {
 
-// A keyword with its Horspool shift table built once, at compile time, so that a
-// search over megabytes of lines pays no set-up cost per call.
+// A keyword to search for in megabytes of lines that mostly do not hold it.
 class Keyword {
   public:
-    constexpr explicit Keyword(std::string_view text) : text_(text) {
-        shift_.fill(text.size());
-        for (std::size_t i = 0; i + 1 < text.size(); ++i)
-            shift_[static_cast<unsigned char>(text[i])] = text.size() - 1 - i;
-    }
+    constexpr explicit Keyword(std::string_view text) : text_(text) {}
 
     [[nodiscard]] constexpr std::string_view text() const { return text_; }
     [[nodiscard]] constexpr std::size_t size() const { return text_.size(); }
@@ -24,21 +22,40 @@ class Keyword {
     [[nodiscard]] const char* findIn(const char* data, std::size_t size) const {
         const std::size_t n = text_.size();
         if (n == 0 || size < n) return nullptr;
-        const char last = text_[n - 1];
-        const char* end = data + size;
-        for (const char* p = data + n - 1; p < end;) {
-            if (*p == last && std::memcmp(p - (n - 1), text_.data(), n - 1) == 0)
-                return p - (n - 1);
-            const std::size_t step = shift_[static_cast<unsigned char>(*p)];
-            if (static_cast<std::size_t>(end - p) <= step) break;
-            p += step;
+        const char* p = data;
+        const char* const end = data + size;
+#ifdef __SSE2__
+        // Sixteen starts at a time: a start is a candidate only when both the first
+        // and the last byte of the keyword are in place, which in ASE lines (a "*"
+        // on every line) leaves almost none to compare in full.
+        const __m128i first = _mm_set1_epi8(text_[0]);
+        const __m128i last = _mm_set1_epi8(text_[n - 1]);
+        for (; static_cast<std::size_t>(end - p) >= n - 1 + 16; p += 16) {
+            const __m128i head = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+            const __m128i tail = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + n - 1));
+            unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(
+                _mm_and_si128(_mm_cmpeq_epi8(head, first), _mm_cmpeq_epi8(tail, last))));
+            while (mask != 0) {
+                const char* candidate = p + __builtin_ctz(mask);
+                if (matchesAt(candidate)) return candidate;
+                mask &= mask - 1;
+            }
+        }
+#endif
+        for (; static_cast<std::size_t>(end - p) >= n; ++p) {
+            p = static_cast<const char*>(std::memchr(p, text_[0], (end - p) - (n - 1)));
+            if (p == nullptr) return nullptr;
+            if (matchesAt(p)) return p;
         }
         return nullptr;
     }
 
   private:
+    [[nodiscard]] bool matchesAt(const char* p) const {
+        return std::memcmp(p, text_.data(), text_.size()) == 0;
+    }
+
     std::string_view text_;
-    std::array<std::size_t, 256> shift_{};
 };
 
 } // namespace meshlift

@@ -92,14 +92,30 @@ void loadLine(LineStream& stream, std::string_view line) {
     stream.failed = false;
 }
 
+namespace {
+
+std::size_t tokenEnd(const LineStream& stream) {
+    const char* text = stream.text.data();
+    const std::size_t size = stream.text.size();
+    std::size_t end = stream.cursor;
+    while (end < size && !isTokenSpace(text[end]))
+        ++end;
+    return end;
+}
+
+} // namespace
+
 bool readToken(LineStream& stream, std::string& target) {
     if (!skipToValue(stream)) return false;
-    std::string_view text = stream.text;
-    std::size_t end = stream.cursor;
-    while (end < text.size() && !isTokenSpace(text[end]))
-        ++end;
-    target.assign(text.substr(stream.cursor, end - stream.cursor));
+    const std::size_t end = tokenEnd(stream);
+    target.assign(stream.text.data() + stream.cursor, end - stream.cursor);
     stream.cursor = end;
+    return true;
+}
+
+bool skipToken(LineStream& stream) {
+    if (!skipToValue(stream)) return false;
+    stream.cursor = tokenEnd(stream);
     return true;
 }
 

@@ -23,6 +23,9 @@ void loadLine(LineStream& stream, std::string_view line);
 // The next run of non-whitespace bytes.
 bool readToken(LineStream& stream, std::string& target);
 
+// Passes over the next token like readToken, without keeping it.
+bool skipToken(LineStream& stream);
+
 // An optionally signed decimal integer that fits 32 bits.
 bool readInteger(LineStream& stream, std::int32_t& target);
 
@@ -35,7 +38,8 @@ bool readReal(LineStream& stream, float& target);
 }
 
 [[nodiscard]] constexpr bool isTokenSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+    // Tab, LF, vertical tab, form feed and CR are the consecutive codes 9 to 13.
+    return c == ' ' || static_cast<unsigned char>(c - '\t') <= '\r' - '\t';
 }
 
 } // namespace meshlift

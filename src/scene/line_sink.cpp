@@ -1,6 +1,7 @@
 #include "scene/line_sink.h"
 
 #include <cerrno>
+#include <cstring>
 #include <unistd.h>
 
 namespace meshlift {
@@ -28,9 +29,19 @@ void writeOut(LineSink& sink) {
 
 void finishLine(LineSink& sink, std::initializer_list<std::string_view> pieces,
                 std::string_view lineEnd) {
+    // One resize for the whole line: a line goes out per document line, and
+    // growing the text piece by piece costs more than the pieces themselves.
+    std::size_t length = lineEnd.size();
     for (std::string_view piece : pieces)
-        sink.pending.append(piece);
-    sink.pending.append(lineEnd);
+        length += piece.size();
+    const std::size_t start = sink.pending.size();
+    sink.pending.resize(start + length);
+    char* at = sink.pending.data() + start;
+    for (std::string_view piece : pieces) {
+        std::memcpy(at, piece.data(), piece.size());
+        at += piece.size();
+    }
+    std::memcpy(at, lineEnd.data(), lineEnd.size());
     writeOut(sink);
 }
 

@@ -30,8 +30,7 @@ void readCount(InputFile& input, LineStream& stream, LineSink& console, const Ke
         writeConsoleLine(console, {missingMessage});
         return;
     }
-    std::string skipped;
-    readToken(stream, skipped);
+    skipToken(stream);
     readInteger(stream, count);
 }
 
@@ -39,14 +38,13 @@ void convertVertices(InputFile& input, LineStream& stream, LineSink& document, L
                      std::int32_t vertexCount) {
     writeDocumentLine(document, {kNodesStartLine});
     Vertex vertex;
-    std::string skipped;
     for (std::int32_t i = 0; i < vertexCount; ++i) {
         if (!findKeywordLine(input, kVertex, stream)) {
             writeConsoleLine(console,
                              {"Error : not enought *MESH_VERTEX found in *MESH_VERTEX_LIST !"});
             continue;
         }
-        readToken(stream, skipped);
+        skipToken(stream);
         readToken(stream, vertex.index);
         readToken(stream, vertex.x);
         readToken(stream, vertex.y);
@@ -67,19 +65,18 @@ void removeLastColon(std::string& faceLabel) {
 void convertTriangles(InputFile& input, LineStream& stream, LineSink& document, LineSink& console,
                       std::int32_t faceCount) {
     Triangle face;
-    std::string skipped;
     for (std::int32_t i = 0; i < faceCount; ++i) {
         if (!findKeywordLine(input, kFace, stream)) {
             writeConsoleLine(console, {kMissingFaceMessage});
             continue;
         }
-        readToken(stream, skipped);
+        skipToken(stream);
         readToken(stream, face.label);
-        readToken(stream, skipped);
+        skipToken(stream);
         readToken(stream, face.a);
-        readToken(stream, skipped);
+        skipToken(stream);
         readToken(stream, face.b);
-        readToken(stream, skipped);
+        skipToken(stream);
         readToken(stream, face.c);
         // The label field outlives the line: a later line without a label token
         // keeps this already shortened text and loses another colon, if any.

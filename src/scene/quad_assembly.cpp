@@ -15,11 +15,11 @@ struct Face {
     std::string label, a, b, c, ab, bc, ca;
 };
 
-void readFace(LineStream& stream, Face& face, std::string& skipped) {
-    readToken(stream, skipped);
+void readFace(LineStream& stream, Face& face) {
+    skipToken(stream);
     readToken(stream, face.label);
     for (std::string* field : {&face.a, &face.b, &face.c, &face.ab, &face.bc, &face.ca}) {
-        readToken(stream, skipped); // the tag before each value ("A:", "AB:", ...)
+        skipToken(stream); // the tag before each value ("A:", "AB:", ...)
         readToken(stream, *field);
     }
 }
@@ -46,20 +46,19 @@ void assembleQuads(InputFile& input, LineStream& stream, LineSink& document, Lin
     if (faceCount <= 0) return;
     Face first, second;
     std::string corner[4];
-    std::string skipped;
     const std::int32_t pairs = (faceCount - 1) / 2 + 1;
     for (std::int32_t i = 0; i < pairs; ++i) {
         if (!findKeywordLine(input, kFace, stream)) {
             writeConsoleLine(console, {kMissingFaceMessage});
             continue;
         }
-        readFace(stream, first, skipped);
+        readFace(stream, first);
         if (!findKeywordLine(input, kFace, stream)) {
             writeConsoleLine(console, {kMissingFaceMessage});
             continue;
         }
         removeLastColon(first.label);
-        readFace(stream, second, skipped);
+        readFace(stream, second);
         writeDocumentLine(document, {"<polygon id=\"", first.label, "\">"});
         takeVisibleEdge(first, corner[0], corner[1]);
         takeVisibleEdge(second, corner[2], corner[3]);
