@@ -128,3 +128,21 @@ TEST(LineStream, RealsAreRoundedThroughDoubleToFloat) {
     ASSERT_TRUE(readReal(stream, value));
     EXPECT_EQ(value, static_cast<float>(0.1));
 }
+
+TEST(LineStream, TokenFieldsHoldShortAndLongTokensAndLoseOneByte) {
+    const std::string longToken(40, 'n');
+    LineStream stream = streamOf("short " + longToken + ":x: 7:");
+    TokenText field;
+    ASSERT_TRUE(readToken(stream, field));
+    EXPECT_EQ(field.view(), "short");
+    ASSERT_TRUE(readToken(stream, field));
+    EXPECT_EQ(field.view(), longToken + ":x:");
+    field.eraseAt(field.view().rfind(':'));
+    EXPECT_EQ(field.view(), longToken + ":x");
+    for (int i = 0; i < 10; ++i) field.eraseAt(0); // from the heap back to inline storage
+    EXPECT_EQ(field.view(), std::string(30, 'n') + ":x");
+    ASSERT_TRUE(readToken(stream, field));
+    EXPECT_EQ(field.view(), "7:");
+    EXPECT_FALSE(readToken(stream, field));
+    EXPECT_EQ(field.view(), "7:");
+}

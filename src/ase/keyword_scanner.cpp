@@ -35,8 +35,7 @@ void takeLine(InputFile& input, std::uint64_t lineStart, LineStream& stream) {
         stream.text.append(data, available);
         at += available;
     }
-    stream.cursor = 0;
-    stream.failed = false;
+    rewindLine(stream);
 }
 
 } // namespace

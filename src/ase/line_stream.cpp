@@ -3,7 +3,12 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <limits>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace meshlift {
 namespace {
@@ -18,17 +23,67 @@ std::size_t skipDigits(std::string_view text, std::size_t i) {
     return i;
 }
 
+// Position of the first byte at or after `from` whose bit in `bits` equals `set`;
+// the bits past the text are all set, so looking for a set bit always succeeds.
+std::size_t nextBit(const std::vector<std::uint64_t>& bits, std::size_t from, bool set) {
+    std::size_t word = from >> 6;
+    const std::uint64_t flip = set ? 0 : ~std::uint64_t{0};
+    std::uint64_t found = (bits[word] ^ flip) & (~std::uint64_t{0} << (from & 63));
+    while (found == 0) {
+        if (++word == bits.size()) return bits.size() * 64;
+        found = bits[word] ^ flip;
+    }
+    return (word << 6) + static_cast<std::size_t>(__builtin_ctzll(found));
+}
+
 // Moves the cursor past whitespace; false (and the stream failed) when nothing is left.
 bool skipToValue(LineStream& stream) {
     if (stream.failed) return false;
-    std::string_view text = stream.text;
-    while (stream.cursor < text.size() && isTokenSpace(text[stream.cursor]))
-        ++stream.cursor;
-    if (stream.cursor == text.size()) {
+    stream.cursor = nextBit(stream.spaceBits, stream.cursor, false);
+    if (stream.cursor >= stream.text.size()) {
+        stream.cursor = stream.text.size();
         stream.failed = true;
         return false;
     }
     return true;
+}
+
+std::uint64_t spaceBitsOf(const char* bytes) {
+#ifdef __SSE2__
+    std::uint64_t bits = 0;
+    for (int part = 0; part < 4; ++part) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + 16 * part));
+        const __m128i blank = _mm_cmpeq_epi8(v, _mm_set1_epi8(' '));
+        const __m128i control = _mm_and_si128(_mm_cmpgt_epi8(v, _mm_set1_epi8('\t' - 1)),
+                                              _mm_cmplt_epi8(v, _mm_set1_epi8('\r' + 1)));
+        const auto mask =
+            static_cast<std::uint16_t>(_mm_movemask_epi8(_mm_or_si128(blank, control)));
+        bits |= std::uint64_t{mask} << (16 * part);
+    }
+    return bits;
+#else
+    std::uint64_t bits = 0;
+    for (int i = 0; i < 64; ++i)
+        if (isTokenSpace(bytes[i])) bits |= std::uint64_t{1} << i;
+    return bits;
+#endif
+}
+
+void indexSpaces(LineStream& stream) {
+    const char* text = stream.text.data();
+    const std::size_t size = stream.text.size();
+    const std::size_t words = size / 64 + 1; // always one bit past the end
+    stream.spaceBits.resize(words);
+    std::size_t word = 0;
+    for (; (word + 1) * 64 <= size; ++word)
+        stream.spaceBits[word] = spaceBitsOf(text + word * 64);
+    // The tail goes through the same test from a copy padded with blanks, which
+    // also sets the bits past the end.
+    char padded[64];
+    std::memset(padded, ' ', sizeof padded);
+    std::memcpy(padded, text + word * 64, size - word * 64);
+    const std::uint64_t tail = spaceBitsOf(padded);
+    stream.spaceBits[word] = tail;
 }
 
 bool fail(LineStream& stream) {
@@ -88,34 +143,34 @@ void clearLineStreamFlags(LineStream& stream) {
 
 void loadLine(LineStream& stream, std::string_view line) {
     stream.text.assign(line);
+    rewindLine(stream);
+}
+
+void rewindLine(LineStream& stream) {
+    indexSpaces(stream);
     stream.cursor = 0;
     stream.failed = false;
 }
 
-namespace {
-
-std::size_t tokenEnd(const LineStream& stream) {
-    const char* text = stream.text.data();
-    const std::size_t size = stream.text.size();
-    std::size_t end = stream.cursor;
-    while (end < size && !isTokenSpace(text[end]))
-        ++end;
-    return end;
-}
-
-} // namespace
-
 bool readToken(LineStream& stream, std::string& target) {
     if (!skipToValue(stream)) return false;
-    const std::size_t end = tokenEnd(stream);
+    const std::size_t end = nextBit(stream.spaceBits, stream.cursor, true);
     target.assign(stream.text.data() + stream.cursor, end - stream.cursor);
+    stream.cursor = end;
+    return true;
+}
+
+bool readToken(LineStream& stream, TokenText& target) {
+    if (!skipToValue(stream)) return false;
+    const std::size_t end = nextBit(stream.spaceBits, stream.cursor, true);
+    target.assign(std::string_view(stream.text).substr(stream.cursor, end - stream.cursor));
     stream.cursor = end;
     return true;
 }
 
 bool skipToken(LineStream& stream) {
     if (!skipToValue(stream)) return false;
-    stream.cursor = tokenEnd(stream);
+    stream.cursor = nextBit(stream.spaceBits, stream.cursor, true);
     return true;
 }
 

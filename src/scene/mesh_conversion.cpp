@@ -17,11 +17,11 @@ constexpr Keyword kFace("*MESH_FACE");
 
 // Fields keep their text when a later line of the same block lacks the token.
 struct Vertex {
-    std::string index, x, y, z;
+    TokenText index, x, y, z;
 };
 
 struct Triangle {
-    std::string label, a, b, c;
+    TokenText label, a, b, c;
 };
 
 void readCount(InputFile& input, LineStream& stream, LineSink& console, const Keyword& keyword,
@@ -57,9 +57,9 @@ void convertVertices(InputFile& input, LineStream& stream, LineSink& document, L
 
 } // namespace
 
-void removeLastColon(std::string& faceLabel) {
-    const std::size_t colon = faceLabel.rfind(':');
-    if (colon != std::string::npos) faceLabel.erase(colon, 1);
+void removeLastColon(TokenText& faceLabel) {
+    const std::size_t colon = faceLabel.view().rfind(':');
+    if (colon != std::string_view::npos) faceLabel.eraseAt(colon);
 }
 
 void convertTriangles(InputFile& input, LineStream& stream, LineSink& document, LineSink& console,

@@ -2,6 +2,7 @@
 
 #include "ase/input_file.h"
 #include "ase/line_stream.h"
+#include "ase/token_text.h"
 #include "scene/line_sink.h"
 
 #include <cstdint>
@@ -31,7 +32,7 @@ void convertTriangles(InputFile& input, LineStream& stream, LineSink& document, 
 
 // Drops the rightmost ":" of a face label, if it has one: "7:" gives "7", "1:2:"
 // gives "1:2".
-void removeLastColon(std::string& faceLabel);
+void removeLastColon(TokenText& faceLabel);
 
 inline constexpr std::string_view kMissingFaceMessage =
     "Error : not enought *MESH_FACE found in *MESH_FACE_LIST !";

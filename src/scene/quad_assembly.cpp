@@ -12,13 +12,13 @@ namespace {
 constexpr Keyword kFace("*MESH_FACE");
 
 struct Face {
-    std::string label, a, b, c, ab, bc, ca;
+    TokenText label, a, b, c, ab, bc, ca;
 };
 
 void readFace(LineStream& stream, Face& face) {
     skipToken(stream);
     readToken(stream, face.label);
-    for (std::string* field : {&face.a, &face.b, &face.c, &face.ab, &face.bc, &face.ca}) {
+    for (TokenText* field : {&face.a, &face.b, &face.c, &face.ab, &face.bc, &face.ca}) {
         skipToken(stream); // the tag before each value ("A:", "AB:", ...)
         readToken(stream, *field);
     }
@@ -26,16 +26,16 @@ void readFace(LineStream& stream, Face& face) {
 
 // The first visible edge of a face, tested a-b, b-c, c-a; with none, the two
 // corners keep what the previous pair left in them.
-void takeVisibleEdge(const Face& face, std::string& first, std::string& second) {
-    if (face.ab == "1") {
-        first = face.a;
-        second = face.b;
-    } else if (face.bc == "1") {
-        first = face.b;
-        second = face.c;
-    } else if (face.ca == "1") {
-        first = face.c;
-        second = face.a;
+void takeVisibleEdge(const Face& face, TokenText& first, TokenText& second) {
+    if (face.ab.view() == "1") {
+        first.assign(face.a);
+        second.assign(face.b);
+    } else if (face.bc.view() == "1") {
+        first.assign(face.b);
+        second.assign(face.c);
+    } else if (face.ca.view() == "1") {
+        first.assign(face.c);
+        second.assign(face.a);
     }
 }
 
@@ -45,7 +45,7 @@ void assembleQuads(InputFile& input, LineStream& stream, LineSink& document, Lin
                    std::int32_t faceCount) {
     if (faceCount <= 0) return;
     Face first, second;
-    std::string corner[4];
+    TokenText corner[4];
     const std::int32_t pairs = (faceCount - 1) / 2 + 1;
     for (std::int32_t i = 0; i < pairs; ++i) {
         if (!findKeywordLine(input, kFace, stream)) {
