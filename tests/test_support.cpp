@@ -43,14 +43,15 @@ void writeFile(const std::string& path, std::string_view bytes) {
 }
 
 std::string shellQuote(std::string_view word) {
-    std::string quoted = "'";
+    std::string quoted(1, '\'');
     for (char c : word) {
         if (c == '\'')
-            quoted += "'\\''";
+            quoted.append("'\\''");
         else
-            quoted += c;
+            quoted.push_back(c);
     }
-    return quoted + "'";
+    quoted.push_back('\'');
+    return quoted;
 }
 
 RunResult runShell(const std::string& command) {
@@ -68,9 +69,13 @@ RunResult runShell(const std::string& command) {
 
 RunResult runMeshlift(const std::vector<std::string>& arguments, const std::string& redirections) {
     std::string command = shellQuote(MESHLIFT_BINARY);
-    for (const std::string& argument : arguments)
-        command += " " + shellQuote(argument);
-    return runShell(command + " " + redirections);
+    for (const std::string& argument : arguments) {
+        command.push_back(' ');
+        command.append(shellQuote(argument));
+    }
+    command.push_back(' ');
+    command.append(redirections);
+    return runShell(command);
 }
 
 Conversion convertInMemory(std::string_view scene, bool quad, std::size_t blockSize,

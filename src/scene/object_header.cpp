@@ -60,7 +60,12 @@ std::string idText(std::string_view nameLine) {
         const std::string_view rest = keywordAt == std::string_view::npos
                                           ? nameLine
                                           : nameLine.substr(keywordAt + kNodeName.size());
-        return "\"" + std::string(trimTokenSpace(rest)) + "\"";
+        // Appended piece by piece: GCC 12 warns falsely (-Wrestrict) on "\"" + string.
+        const std::string_view name = trimTokenSpace(rest);
+        std::string quoted;
+        quoted.reserve(name.size() + 2);
+        quoted.append(1, '"').append(name).append(1, '"');
+        return quoted;
     }
     const std::size_t last = nameLine.rfind('"');
     return std::string(nameLine.substr(first, last - first + 1));

@@ -1,0 +1,96 @@
+// Real and hand-made scenes converted by the built program, compared byte for byte
+// with their expected documents and console output.
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace fs = std::filesystem;
+using namespace meshlift::test;
+
+namespace {
+
+bool isScene(const fs::path& path) {
+    const std::string extension = path.extension().string();
+    return extension == ".ASE" || extension == ".ase";
+}
+
+std::vector<fs::path> scenesIn(const fs::path& folder) {
+    std::vector<fs::path> scenes;
+    if (!fs::is_directory(folder)) return scenes;
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder))
+        if (entry.is_regular_file()) scenes.push_back(entry.path());
+    std::sort(scenes.begin(), scenes.end());
+    return scenes;
+}
+
+// Runs the program in the scene's folder, so that the console names it as given.
+RunResult convertFile(const fs::path& scene, const std::string& output, const std::string& mode) {
+    return runShell("cd " + shellQuote(scene.parent_path().string()) + " && " +
+                    shellQuote(MESHLIFT_BINARY) + " " + shellQuote(scene.filename().string()) +
+                    " " + shellQuote(output) + " " + mode);
+}
+
+void expectGolden(const fs::path& scene, const fs::path& expected) {
+    TempDir dir;
+    for (const std::string mode : {"tri", "quad"}) {
+        SCOPED_TRACE(scene.filename().string() + " " + mode);
+        const std::string stem = (expected / scene.stem()).string() + "." + mode;
+        ASSERT_TRUE(fs::exists(stem + ".xml")) << stem;
+        const std::string output = dir.file("out.xml");
+        const RunResult run = convertFile(scene, output, mode);
+        EXPECT_EQ(run.exitCode, 0);
+        EXPECT_EQ(run.console, readFile(stem + ".out"));
+        EXPECT_EQ(readFile(output), readFile(stem + ".xml"));
+    }
+}
+
+} // namespace
+
+TEST(Golden, TestScenes) {
+    int scenes = 0;
+    for (const fs::path& scene : scenesIn(MESHLIFT_TEST_DATA)) {
+        if (!isScene(scene)) continue;
+        expectGolden(scene, MESHLIFT_TEST_DATA);
+        ++scenes;
+    }
+    EXPECT_GE(scenes, 7);
+}
+
+TEST(Golden, BundledSample) {
+    expectGolden(fs::path(MESHLIFT_TEST_DATA).parent_path().parent_path() / "examples" /
+                     "sample.ASE",
+                 MESHLIFT_TEST_DATA);
+}
+
+// Every real export that sits beside the project converts in both modes, and the
+// program's file path, its pipe path and the in-memory path with a tiny window all
+// agree on every byte.
+TEST(Golden, RealExportsAgreeAcrossAllWaysOfReading) {
+    const std::vector<fs::path> scenes = scenesIn(MESHLIFT_CORPUS);
+    if (scenes.empty()) GTEST_SKIP() << "no corpus at " << MESHLIFT_CORPUS;
+    TempDir dir;
+    const std::string output = dir.file("out.xml");
+    for (const fs::path& scene : scenes) {
+        for (const std::string mode : {"tri", "quad"}) {
+            SCOPED_TRACE(scene.filename().string() + " " + mode);
+            const RunResult run = runMeshlift({scene.string(), output, mode});
+            ASSERT_EQ(run.exitCode, 0);
+            const std::string document = readFile(output);
+            ASSERT_EQ(document.rfind(std::string(kSceneStart) + "\r\n", 0), 0u);
+            ASSERT_TRUE(document.ends_with("</scene>\r\n"));
+
+            const std::string bytes = readFile(scene.string());
+            const Conversion inMemory = convertInMemory(bytes, mode == "quad", 40, scene.string());
+            EXPECT_EQ(inMemory.document, document);
+            EXPECT_EQ(inMemory.console, run.console);
+
+            const RunResult piped =
+                runShell("cat " + shellQuote(scene.string()) + " | " + shellQuote(MESHLIFT_BINARY) +
+                         " /dev/stdin " + shellQuote(output) + " " + mode);
+            EXPECT_EQ(piped.exitCode, 0);
+            EXPECT_EQ(readFile(output), document);
+        }
+    }
+}
