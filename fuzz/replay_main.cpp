@@ -17,11 +17,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
 namespace {
 
+std::size_t skipped = 0;
+
 void runFile(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     std::fprintf(stderr, "%s (%zu bytes)\n", path.c_str(), bytes.size());
-    LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+    if (LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()) !=
+        0)
+        ++skipped;
 }
 
 } // namespace
@@ -45,6 +49,6 @@ int main(int argc, char** argv) {
             runFile(path);
         files += paths.size();
     }
-    std::fprintf(stderr, "%zu files replayed\n", files);
+    std::fprintf(stderr, "%zu files replayed, %zu of them skipped by the target\n", files, skipped);
     return files > 0 ? 0 : 1;
 }
