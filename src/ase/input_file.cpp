@@ -93,40 +93,40 @@ InputOpenError openInputFile(InputFile& input, const char* path) {
         ::posix_fadvise(fd.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
         input.fd = std::move(fd);
     } else {
-        input.fd = spool(fd.get(), input.window);
+        input.fd = spool(fd.get(), input.window.bytes);
         if (!input.fd.valid()) return InputOpenError::cannotSpool;
     }
-    input.window.resize(input.blockSize);
     return InputOpenError::none;
 }
 
 void openInputMemory(InputFile& input, std::string_view bytes, std::size_t blockSize) {
     input.memory = bytes;
     input.blockSize = std::max(blockSize, InputFile::kMinBlockSize);
-    input.window.resize(input.blockSize);
 }
 
 std::size_t windowAt(InputFile& input, std::uint64_t offset, std::size_t minBytes) {
     if (offset >= input.end) return 0;
-    const std::uint64_t windowEnd = input.windowOffset + input.windowLength;
-    if (offset >= input.windowOffset && offset < windowEnd) {
+    InputWindow& window = input.window;
+    const std::uint64_t windowEnd = window.offset + window.length;
+    if (offset >= window.offset && offset < windowEnd) {
         const std::size_t available = windowEnd - offset;
         if (available >= minBytes || windowEnd == input.end) return available;
     }
-    std::size_t got = readAt(input, offset, input.window.data(), input.blockSize);
+    if (window.bytes.size() != input.blockSize) window.bytes.resize(input.blockSize);
+    std::size_t got = readAt(input, offset, window.bytes.data(), input.blockSize);
     if (got < input.blockSize) input.end = std::min(input.end, offset + got);
     got = std::min<std::uint64_t>(got, input.end - offset);
     if (offset + got > input.checkedForMark) {
         const std::size_t from = input.checkedForMark > offset ? input.checkedForMark - offset : 0;
-        const void* mark = std::memchr(input.window.data() + from, InputFile::kEndMark, got - from);
+        const void* mark = std::memchr(window.bytes.data() + from, InputFile::kEndMark, got - from);
         if (mark != nullptr) {
-            got = static_cast<const char*>(mark) - input.window.data();
+            got = static_cast<const char*>(mark) - window.bytes.data();
             input.end = offset + got;
         }
         input.checkedForMark = offset + got;
     }
-    input.windowOffset = offset;
-    input.windowLength = got;
+    window.offset = offset;
+    window.length = got;
     return got;
 }
 

@@ -32,6 +32,13 @@ struct LookaheadMemo {
     std::string line;            // that line's text
 };
 
+// A stretch of the input held in memory.
+struct InputWindow {
+    std::vector<char> bytes;
+    std::uint64_t offset = 0;
+    std::size_t length = 0;
+};
+
 // The ASE input: a file read through one large window by absolute offsets, or a
 // block of memory read the same way (tests and fuzzing). Every input that is not
 // a regular file is spooled first, so that any offset can be read again.
@@ -45,10 +52,11 @@ struct InputFile {
     dev_t device = 0;        // identity of the opened path, to refuse it as the output
     ino_t inode = 0;
 
-    std::vector<char> window;
+    InputWindow window;
+    // The look-ahead reads through a window of its own, so that going back to where
+    // it started does not read the main window's bytes again.
+    InputWindow aheadWindow;
     std::size_t blockSize = kBlockSize;
-    std::uint64_t windowOffset = 0;
-    std::size_t windowLength = 0;
     std::uint64_t end = kUnknownEnd;  // logical end, once known
     std::uint64_t checkedForMark = 0; // bytes below this hold no end mark
 
@@ -74,7 +82,7 @@ void openInputMemory(InputFile& input, std::string_view bytes,
 [[nodiscard]] std::size_t windowAt(InputFile& input, std::uint64_t offset, std::size_t minBytes);
 
 [[nodiscard]] inline const char* windowData(const InputFile& input, std::uint64_t offset) {
-    return input.window.data() + (offset - input.windowOffset);
+    return input.window.bytes.data() + (offset - input.window.offset);
 }
 
 [[nodiscard]] InputPosition saveInputPosition(const InputFile& input);

@@ -2,6 +2,8 @@
 
 #include "ase/keyword_scanner.h"
 
+#include <utility>
+
 namespace meshlift {
 namespace {
 
@@ -32,7 +34,9 @@ bool lookAheadForKeywordLine(InputFile& input, const Keyword& keyword, LineStrea
             return true;
         }
     }
+    std::swap(input.window, input.aheadWindow);
     const bool found = findKeywordLine(input, keyword, stream);
+    std::swap(input.window, input.aheadWindow);
     memo.valid = true;
     memo.keyword = keyword.text();
     memo.searchedFrom = saved.offset;
