@@ -27,3 +27,20 @@ TEST(ReviewFindings, NamedPipeAsInputAndOutputIsRefused) {
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.console, "Error creating file : " + fifo + " !\n");
 }
+
+// The program takes nothing from the environment: a temporary directory setting
+// that names no directory must not stop a piped scene from being converted.
+TEST(ReviewFindings, PipedInputDoesNotDependOnTheTemporaryDirectorySetting) {
+    TempDir dir;
+    const std::string scene = dir.file("scene.ASE");
+    writeFile(scene, kScene);
+    const std::string fromFile = dir.file("file.xml");
+    ASSERT_EQ(runMeshlift({scene, fromFile}).exitCode, 0);
+    const std::string piped = dir.file("piped.xml");
+    const RunResult run =
+        runShell("cat " + shellQuote(scene) + " | TMPDIR=" + shellQuote(dir.file("no/such/dir")) +
+                 " " + shellQuote(MESHLIFT_BINARY) + " /dev/stdin " + shellQuote(piped));
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.console, "Error : no *MESH found in *GEOMOBJECT !\n");
+    EXPECT_EQ(readFile(piped), readFile(fromFile));
+}
