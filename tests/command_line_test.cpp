@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace meshlift::test;
@@ -20,6 +21,8 @@ const std::string kTriDocument =
                    "<nodes>", R"(<node id="0" xyz="1,2,3"/>)", "</nodes>", "<polygons>",
                    R"(<polygon id="0">)", R"(<node id="0"/>)", R"(<node id="0"/>)",
                    R"(<node id="0"/>)", "</polygon>", "</polygons>", "</object>", "</scene>"});
+
+const std::string kUnfinishedScene = "*GEOMOBJECT {\n*NODE_NAME \"T\"\n}\n";
 
 class CommandLine : public ::testing::Test {
   protected:
@@ -144,4 +147,32 @@ TEST_F(CommandLine, NamedPipeInput) {
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.console, "");
     EXPECT_EQ(readFile(output), kTriDocument);
+}
+
+// A named pipe given as both the input and the output is the input itself: the
+// program must refuse it instead of waiting for a reader that never comes.
+TEST_F(CommandLine, NamedPipeAsInputAndOutputIsRefused) {
+    const std::string fifo = dir.file("scene.fifo");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const RunResult run =
+        runShell("(cat " + shellQuote(input) + " > " + shellQuote(fifo) + " &) ; timeout 10 " +
+                 shellQuote(MESHLIFT_BINARY) + " " + shellQuote(fifo) + " " + shellQuote(fifo));
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.console, "Error creating file : " + fifo + " !\n");
+}
+
+// The program takes nothing from the environment: a temporary directory setting
+// that names no directory must not stop a piped scene from being converted.
+TEST_F(CommandLine, PipedInputDoesNotDependOnTheTemporaryDirectorySetting) {
+    const std::string scene = input;
+    writeFile(scene, kUnfinishedScene);
+    const std::string fromFile = dir.file("file.xml");
+    ASSERT_EQ(runMeshlift({scene, fromFile}).exitCode, 0);
+    const std::string piped = dir.file("piped.xml");
+    const RunResult run =
+        runShell("cat " + shellQuote(scene) + " | TMPDIR=" + shellQuote(dir.file("no/such/dir")) +
+                 " " + shellQuote(MESHLIFT_BINARY) + " /dev/stdin " + shellQuote(piped));
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.console, "Error : no *MESH found in *GEOMOBJECT !\n");
+    EXPECT_EQ(readFile(piped), readFile(fromFile));
 }

@@ -47,9 +47,7 @@ bool writeAll(int fd, const char* data, std::size_t size) {
     return true;
 }
 
-FileDescriptor createTemporaryFile() {
-    const char* dir = std::getenv("TMPDIR");
-    if (dir == nullptr || *dir == '\0') dir = "/tmp";
+FileDescriptor createTemporaryFileIn(const char* dir) {
 #ifdef O_TMPFILE
     FileDescriptor fd(::open(dir, O_TMPFILE | O_RDWR | O_CLOEXEC, 0600));
     if (fd.valid()) return fd;
@@ -58,6 +56,17 @@ FileDescriptor createTemporaryFile() {
     FileDescriptor named(::mkstemp(name.data()));
     if (named.valid()) ::unlink(name.c_str());
     return named;
+}
+
+// TMPDIR is only a preference: a setting that names no usable directory must not
+// make a piped scene fail where the same scene in a file converts.
+FileDescriptor createTemporaryFile() {
+    const char* dir = std::getenv("TMPDIR");
+    if (dir != nullptr && *dir != '\0') {
+        FileDescriptor fd = createTemporaryFileIn(dir);
+        if (fd.valid()) return fd;
+    }
+    return createTemporaryFileIn("/tmp");
 }
 
 // Copies a stream that cannot seek into an unlinked temporary file, up to the end

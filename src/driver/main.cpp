@@ -28,6 +28,12 @@ void reserveStandardDescriptors() {
 // Creates the document, or truncates an existing one, but never the input itself:
 // truncating it first would destroy the scene before it is read.
 FileDescriptor createDocument(const std::string& path, const InputFile& input) {
+    // Recognised before opening as well: opening a named pipe that is the input for
+    // writing would wait for a reader that never comes.
+    struct stat existing {};
+    if (::stat(path.c_str(), &existing) == 0 && existing.st_dev == input.device &&
+        existing.st_ino == input.inode)
+        return FileDescriptor();
     FileDescriptor fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOCTTY, 0666));
     if (!fd.valid()) return fd;
     struct stat info {};
