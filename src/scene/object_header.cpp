@@ -73,14 +73,13 @@ std::string idText(std::string_view nameLine) {
 
 void convertObjectHeader(InputFile& input, LineStream& stream, LineSink& document,
                          std::int32_t objectCounter) {
-    std::string keyword;
     const std::string id = findKeywordLine(input, kNodeName, stream) ? idText(wholeLine(stream))
                                                                      : generatedId(objectCounter);
 
     std::string colour(kDefaultColour);
     if (lookAheadForKeywordLine(input, kWireframeColour, stream)) {
         float red = 0.0f, green = 0.0f, blue = 0.0f; // a component the line lacks counts as 0
-        readToken(stream, keyword);
+        skipToken(stream);                           // the keyword
         readReal(stream, red);
         readReal(stream, green);
         readReal(stream, blue);
