@@ -22,7 +22,7 @@ std::vector<std::string> allMatches(std::string_view bytes, const Keyword& keywo
     LineStream stream;
     std::vector<std::string> lines;
     while (findKeywordLine(input, keyword, stream))
-        lines.push_back(stream.text);
+        lines.emplace_back(stream.text);
     return lines;
 }
 

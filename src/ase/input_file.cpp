@@ -113,15 +113,10 @@ void openInputMemory(InputFile& input, std::string_view bytes, std::size_t block
     input.blockSize = std::max(blockSize, InputFile::kMinBlockSize);
 }
 
-std::size_t windowAt(InputFile& input, std::uint64_t offset, std::size_t minBytes) {
-    if (offset >= input.end) return 0;
+std::size_t moveWindow(InputFile& input, std::uint64_t offset) {
     InputWindow& window = input.window;
-    const std::uint64_t windowEnd = window.offset + window.length;
-    if (offset >= window.offset && offset < windowEnd) {
-        const std::size_t available = windowEnd - offset;
-        if (available >= minBytes || windowEnd == input.end) return available;
-    }
-    if (window.bytes.size() != input.blockSize) window.bytes.resize(input.blockSize);
+    if (window.bytes.size() != input.blockSize + InputWindow::kPadding)
+        window.bytes.resize(input.blockSize + InputWindow::kPadding);
     std::size_t got = readAt(input, offset, window.bytes.data(), input.blockSize);
     if (got < input.blockSize) input.end = std::min(input.end, offset + got);
     got = std::min<std::uint64_t>(got, input.end - offset);

@@ -32,8 +32,11 @@ struct LookaheadMemo {
     std::string line;            // that line's text
 };
 
-// A stretch of the input held in memory.
+// A stretch of the input held in memory. Its buffer has kPadding bytes beyond the
+// longest stretch, so that a line at the window's end can be read in whole words.
 struct InputWindow {
+    static constexpr std::size_t kPadding = 64;
+
     std::vector<char> bytes;
     std::uint64_t offset = 0;
     std::size_t length = 0;
@@ -76,10 +79,29 @@ enum class InputOpenError { none, cannotOpen, isDirectory, cannotSpool };
 void openInputMemory(InputFile& input, std::string_view bytes,
                      std::size_t blockSize = InputFile::kBlockSize);
 
+// Whether the window holds `offset` and, unless the input ends sooner, at least
+// `minBytes` bytes from it.
+[[nodiscard]] inline bool windowHolds(const InputFile& input, std::uint64_t offset,
+                                      std::size_t minBytes) {
+    const InputWindow& window = input.window;
+    const std::uint64_t windowEnd = window.offset + window.length;
+    return offset >= window.offset && offset < windowEnd &&
+           (windowEnd - offset >= minBytes || windowEnd == input.end);
+}
+
+// Reads the window afresh from `offset`; see windowAt.
+[[nodiscard]] std::size_t moveWindow(InputFile& input, std::uint64_t offset);
+
 // Makes the window hold `offset` and, unless the input ends sooner, at least
 // `minBytes` bytes from it. Returns the number of bytes available from `offset`
 // in the window; 0 means the input ends at or before `offset`.
-[[nodiscard]] std::size_t windowAt(InputFile& input, std::uint64_t offset, std::size_t minBytes);
+[[nodiscard]] inline std::size_t windowAt(InputFile& input, std::uint64_t offset,
+                                          std::size_t minBytes) {
+    if (offset >= input.end) return 0;
+    if (windowHolds(input, offset, minBytes))
+        return input.window.offset + input.window.length - offset;
+    return moveWindow(input, offset);
+}
 
 [[nodiscard]] inline const char* windowData(const InputFile& input, std::uint64_t offset) {
     return input.window.bytes.data() + (offset - input.window.offset);

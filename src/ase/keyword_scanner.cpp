@@ -5,16 +5,27 @@
 namespace meshlift {
 namespace {
 
+static_assert(InputWindow::kPadding >= kLinePadding);
+
+// Start of the line holding `at` in window data beginning at `data`, or nullptr
+// when no line feed precedes it there. The line feed is near in every line worth
+// finding, so a plain backward walk beats a library call.
+const char* lineStartBefore(const char* data, const char* at) {
+    while (at != data) {
+        if (at[-1] == '\n') return at;
+        --at;
+    }
+    return nullptr;
+}
+
 const char* lastLineFeed(const char* data, std::size_t size) {
     return static_cast<const char*>(::memrchr(data, '\n', size));
 }
 
-// Copies the line that starts at `lineStart` into the stream and moves the input
-// past its line end. The line may reach beyond the window (a long line); only
-// then is it read in several pieces.
-void takeLine(InputFile& input, std::uint64_t lineStart, LineStream& stream) {
-    input.matchedLineStart = lineStart;
-    stream.text.clear();
+// Gathers a line longer than the window into the stream's storage, piece by piece.
+void takeLongLine(InputFile& input, std::uint64_t lineStart, LineStream& stream) {
+    std::vector<char>& line = stream.storage;
+    line.clear();
     std::uint64_t at = lineStart;
     for (;;) {
         const std::size_t available = windowAt(input, at, 1);
@@ -25,17 +36,46 @@ void takeLine(InputFile& input, std::uint64_t lineStart, LineStream& stream) {
         }
         const char* data = windowData(input, at);
         const void* lineFeed = std::memchr(data, '\n', available);
+        const std::size_t length =
+            lineFeed != nullptr ? static_cast<const char*>(lineFeed) - data : available;
+        line.insert(line.end(), data, data + length);
         if (lineFeed != nullptr) {
-            const std::size_t length = static_cast<const char*>(lineFeed) - data;
-            stream.text.append(data, length);
-            if (!stream.text.empty() && stream.text.back() == '\r') stream.text.pop_back();
             input.position.offset = at + length + 1;
+            if (!line.empty() && line.back() == '\r') line.pop_back(); // CR LF
             break;
         }
-        stream.text.append(data, available);
         at += available;
     }
-    rewindLine(stream);
+    showStoredLine(stream, line.size());
+}
+
+// Shows the line that starts at `lineStart` and holds the keyword found at `hit`
+// in the stream, and moves the input past its line end. A line that runs past the
+// window's end is read again from its start; only one longer than the whole window
+// is copied.
+void takeLine(InputFile& input, std::uint64_t lineStart, std::uint64_t hit, LineStream& stream) {
+    input.matchedLineStart = lineStart;
+    for (std::size_t wanted : {std::size_t{1}, input.blockSize}) {
+        const std::size_t available = windowAt(input, lineStart, wanted);
+        const char* data = windowData(input, lineStart);
+        const std::uint64_t from = hit - lineStart; // no line feed before the keyword
+        if (from >= available) continue;            // the window does not reach the keyword
+        const void* lineFeed = std::memchr(data + from, '\n', available - from);
+        std::size_t length = available;
+        if (lineFeed != nullptr) {
+            length = static_cast<const char*>(lineFeed) - data;
+            input.position.offset = lineStart + length + 1;
+            if (length > 0 && data[length - 1] == '\r') --length; // CR LF
+        } else if (lineStart + available == input.end) {          // the last line has no line end
+            input.position.offset = input.end;
+            input.position.endOfInput = true;
+        } else {
+            continue;
+        }
+        showWindowLine(stream, std::string_view(data, length));
+        return;
+    }
+    takeLongLine(input, lineStart, stream);
 }
 
 } // namespace
@@ -47,13 +87,15 @@ bool findKeywordLine(InputFile& input, const Keyword& keyword, LineStream& strea
     std::uint64_t lineStart = input.position.offset;
     std::uint64_t scan = lineStart;
     for (;;) {
+        // A failed search leaves the last matched line in the stream, so a line
+        // shown from the window is kept before the window moves on.
+        if (stream.inWindow && !windowHolds(input, scan, keyword.size())) keepLine(stream);
         const std::size_t available = windowAt(input, scan, keyword.size());
         if (available == 0) break;
         const char* data = windowData(input, scan);
         if (const char* hit = keyword.findIn(data, available)) {
-            if (const char* lineFeed = lastLineFeed(data, hit - data))
-                lineStart = scan + (lineFeed - data) + 1;
-            takeLine(input, lineStart, stream);
+            if (const char* start = lineStartBefore(data, hit)) lineStart = scan + (start - data);
+            takeLine(input, lineStart, scan + (hit - data), stream);
             return true;
         }
         if (const char* lineFeed = lastLineFeed(data, available))

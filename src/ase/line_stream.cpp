@@ -23,31 +23,6 @@ std::size_t skipDigits(std::string_view text, std::size_t i) {
     return i;
 }
 
-// Position of the first byte at or after `from` whose bit in `bits` equals `set`;
-// the bits past the text are all set, so looking for a set bit always succeeds.
-std::size_t nextBit(const std::vector<std::uint64_t>& bits, std::size_t from, bool set) {
-    std::size_t word = from >> 6;
-    const std::uint64_t flip = set ? 0 : ~std::uint64_t{0};
-    std::uint64_t found = (bits[word] ^ flip) & (~std::uint64_t{0} << (from & 63));
-    while (found == 0) {
-        if (++word == bits.size()) return bits.size() * 64;
-        found = bits[word] ^ flip;
-    }
-    return (word << 6) + static_cast<std::size_t>(__builtin_ctzll(found));
-}
-
-// Moves the cursor past whitespace; false (and the stream failed) when nothing is left.
-bool skipToValue(LineStream& stream) {
-    if (stream.failed) return false;
-    stream.cursor = nextBit(stream.spaceBits, stream.cursor, false);
-    if (stream.cursor >= stream.text.size()) {
-        stream.cursor = stream.text.size();
-        stream.failed = true;
-        return false;
-    }
-    return true;
-}
-
 std::uint64_t spaceBitsOf(const char* bytes) {
 #ifdef __SSE2__
     std::uint64_t bits = 0;
@@ -69,21 +44,48 @@ std::uint64_t spaceBitsOf(const char* bytes) {
 #endif
 }
 
-void indexSpaces(LineStream& stream) {
-    const char* text = stream.text.data();
-    const std::size_t size = stream.text.size();
-    const std::size_t words = size / 64 + 1; // always one bit past the end
-    stream.spaceBits.resize(words);
-    std::size_t word = 0;
-    for (; (word + 1) * 64 <= size; ++word)
-        stream.spaceBits[word] = spaceBitsOf(text + word * 64);
-    // The tail goes through the same test from a copy padded with blanks, which
-    // also sets the bits past the end.
-    char padded[64];
-    std::memset(padded, ' ', sizeof padded);
-    std::memcpy(padded, text + word * 64, size - word * 64);
-    const std::uint64_t tail = spaceBitsOf(padded);
-    stream.spaceBits[word] = tail;
+// Whitespace bits of the 64 bytes from `base`, with the bits past the text set.
+std::uint64_t spaceBitsAt(std::string_view text, std::size_t base) {
+    if (base >= text.size()) return ~std::uint64_t{0};
+    const std::uint64_t bits = spaceBitsOf(text.data() + base); // padding makes this readable
+    const std::size_t left = text.size() - base;
+    return left >= 64 ? bits : bits | (~std::uint64_t{0} << left);
+}
+
+// Position of the first byte at or after `from` that is whitespace (`space`) or
+// not; the end of the text when there is none.
+std::size_t nextBit(LineStream& stream, std::size_t from, bool space) {
+    const std::uint64_t flip = space ? 0 : ~std::uint64_t{0};
+    while (from < stream.text.size()) {
+        const std::size_t base = from & ~std::size_t{63};
+        if (!stream.chunkValid || stream.chunkStart != base) {
+            stream.chunkBits = spaceBitsAt(stream.text, base);
+            stream.chunkStart = base;
+            stream.chunkValid = true;
+        }
+        const std::uint64_t found = (stream.chunkBits ^ flip) & (~std::uint64_t{0} << (from & 63));
+        // Past the text every bit is set, so a whitespace search stops at its end.
+        if (found != 0) return base + static_cast<std::size_t>(__builtin_ctzll(found));
+        from = base + 64;
+    }
+    return stream.text.size();
+}
+
+// Moves the cursor past whitespace; false (and the stream failed) when nothing is left.
+bool skipToValue(LineStream& stream) {
+    if (stream.failed) return false;
+    stream.cursor = nextBit(stream, stream.cursor, false);
+    if (stream.cursor >= stream.text.size()) {
+        stream.failed = true;
+        return false;
+    }
+    return true;
+}
+
+void rewind(LineStream& stream) {
+    stream.cursor = 0;
+    stream.failed = false;
+    stream.chunkValid = false;
 }
 
 bool fail(LineStream& stream) {
@@ -142,19 +144,36 @@ void clearLineStreamFlags(LineStream& stream) {
 }
 
 void loadLine(LineStream& stream, std::string_view line) {
-    stream.text.assign(line);
-    rewindLine(stream);
+    stream.storage.resize(line.size() + kLinePadding);
+    std::memcpy(stream.storage.data(), line.data(), line.size());
+    showStoredLine(stream, line.size());
 }
 
-void rewindLine(LineStream& stream) {
-    indexSpaces(stream);
-    stream.cursor = 0;
-    stream.failed = false;
+void showStoredLine(LineStream& stream, std::size_t size) {
+    if (stream.storage.size() < size + kLinePadding) stream.storage.resize(size + kLinePadding);
+    stream.text = std::string_view(stream.storage.data(), size);
+    stream.inWindow = false;
+    rewind(stream);
+}
+
+void showWindowLine(LineStream& stream, std::string_view line) {
+    stream.text = line;
+    stream.inWindow = true;
+    rewind(stream);
+}
+
+void keepLine(LineStream& stream) {
+    if (!stream.inWindow) return;
+    const std::size_t cursor = stream.cursor;
+    const bool failed = stream.failed;
+    loadLine(stream, stream.text);
+    stream.cursor = cursor;
+    stream.failed = failed;
 }
 
 bool readToken(LineStream& stream, std::string& target) {
     if (!skipToValue(stream)) return false;
-    const std::size_t end = nextBit(stream.spaceBits, stream.cursor, true);
+    const std::size_t end = nextBit(stream, stream.cursor, true);
     target.assign(stream.text.data() + stream.cursor, end - stream.cursor);
     stream.cursor = end;
     return true;
@@ -162,21 +181,54 @@ bool readToken(LineStream& stream, std::string& target) {
 
 bool readToken(LineStream& stream, TokenText& target) {
     if (!skipToValue(stream)) return false;
-    const std::size_t end = nextBit(stream.spaceBits, stream.cursor, true);
-    target.assign(std::string_view(stream.text).substr(stream.cursor, end - stream.cursor));
+    const std::size_t end = nextBit(stream, stream.cursor, true);
+    target.assignPadded(stream.text.data() + stream.cursor, end - stream.cursor);
     stream.cursor = end;
     return true;
 }
 
+void readTokens(LineStream& stream, std::initializer_list<TokenText*> fields) {
+    if (stream.failed) return;
+    const std::string_view text = stream.text;
+    std::size_t base = stream.cursor & ~std::size_t{63};
+    std::uint64_t bits = spaceBitsAt(text, base);
+    unsigned at = stream.cursor & 63;
+    for (TokenText* field : fields) {
+        std::uint64_t starts = ~bits & (~std::uint64_t{0} << at);
+        while (starts == 0) {
+            base += 64;
+            if (base >= text.size()) {
+                stream.cursor = text.size();
+                stream.failed = true;
+                return;
+            }
+            bits = spaceBitsAt(text, base);
+            starts = ~bits;
+        }
+        at = static_cast<unsigned>(__builtin_ctzll(starts));
+        const std::size_t start = base + at;
+        std::uint64_t ends = bits & (~std::uint64_t{0} << at);
+        while (ends == 0) { // past the text every bit is set, so this ends there at the latest
+            base += 64;
+            bits = spaceBitsAt(text, base);
+            ends = bits;
+        }
+        at = static_cast<unsigned>(__builtin_ctzll(ends));
+        if (field != nullptr) field->assignPadded(text.data() + start, base + at - start);
+    }
+    stream.cursor = base + at;
+    stream.chunkValid = false;
+}
+
 bool skipToken(LineStream& stream) {
     if (!skipToValue(stream)) return false;
-    stream.cursor = nextBit(stream.spaceBits, stream.cursor, true);
+    stream.cursor = nextBit(stream, stream.cursor, true);
     return true;
 }
 
 bool readInteger(LineStream& stream, std::int32_t& target) {
     if (!skipToValue(stream)) return false;
-    std::string_view rest = std::string_view(stream.text).substr(stream.cursor);
+    std::string_view rest = stream.text.substr(stream.cursor);
     std::size_t start = 0;
     if (rest[0] == '+') start = 1; // from_chars takes a minus sign only
     const std::size_t digitsStart = (rest[0] == '+' || rest[0] == '-') ? 1 : 0;
@@ -192,7 +244,7 @@ bool readInteger(LineStream& stream, std::int32_t& target) {
 
 bool readReal(LineStream& stream, float& target) {
     if (!skipToValue(stream)) return false;
-    std::string_view rest = std::string_view(stream.text).substr(stream.cursor);
+    std::string_view rest = stream.text.substr(stream.cursor);
     const std::size_t length = realPrefixLength(rest);
     if (length == 0) return fail(stream);
     const std::string_view number = rest.substr(0, length);

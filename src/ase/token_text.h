@@ -19,6 +19,28 @@ class TokenText {
         size_ = text.size();
     }
 
+    // The same, from bytes of which at least kInline are readable whatever `size` is:
+    // a short token is then copied in one fixed-size move.
+    void assignPadded(const char* data, std::size_t size) {
+        if (size <= kInline)
+            std::memcpy(inline_, data, kInline);
+        else
+            heap_.assign(data, size);
+        size_ = size;
+    }
+
+    // Copies the text to `out`, which must have room for max(size, kInline) bytes;
+    // returns the end of the copied text.
+    char* copyTo(char* out) const {
+        if (size_ <= kInline)
+            std::memcpy(out, inline_, kInline);
+        else
+            std::memcpy(out, heap_.data(), size_);
+        return out + size_;
+    }
+
+    [[nodiscard]] std::size_t size() const { return size_; }
+
     [[nodiscard]] std::string_view view() const {
         return size_ <= kInline ? std::string_view(inline_, size_) : std::string_view(heap_);
     }
@@ -35,8 +57,9 @@ class TokenText {
         --size_;
     }
 
-  private:
     static constexpr std::size_t kInline = 32;
+
+  private:
     std::size_t size_ = 0;
     char inline_[kInline] = {};
     std::string heap_;

@@ -53,10 +53,10 @@ int main(int argc, char** argv) {
     CommandLine commandLine;
     switch (parseCommandLine(argc, argv, commandLine)) {
     case CommandLineError::invalidMode:
-        writeConsoleLine(console, {kInvalidModeLine});
+        writeConsoleLine(console, kInvalidModeLine);
         [[fallthrough]];
     case CommandLineError::argumentCount:
-        writeConsoleLine(console, {kUsageLine});
+        writeConsoleLine(console, kUsageLine);
         return 1;
     case CommandLineError::none:
         break;
@@ -66,12 +66,12 @@ int main(int argc, char** argv) {
     const std::string outputPath(commandLine.outputPath);
     InputFile input;
     if (openInputFile(input, inputPath.c_str()) != InputOpenError::none) {
-        writeConsoleLine(console, {"Error opening file : ", inputPath, " !"});
+        writeConsoleLine(console, "Error opening file : ", inputPath, " !");
         return 1;
     }
     FileDescriptor output = createDocument(outputPath, input);
     if (!output.valid()) {
-        writeConsoleLine(console, {"Error creating file : ", outputPath, " !"});
+        writeConsoleLine(console, "Error creating file : ", outputPath, " !");
         return 1;
     }
 
@@ -80,7 +80,7 @@ int main(int argc, char** argv) {
     input.fd.close();
     const bool closed = output.close();
     if (document.failed || !closed) {
-        writeConsoleLine(console, {"Error writing file : ", outputPath, " !"});
+        writeConsoleLine(console, "Error writing file : ", outputPath, " !");
         return 1;
     }
     return 0;

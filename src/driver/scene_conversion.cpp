@@ -16,19 +16,19 @@ void convertScene(InputFile& input, LineSink& document, LineSink& console, Conve
     MeshCounts counts;
     std::int32_t objectCounter = 0;
 
-    writeDocumentLine(document, {kSceneStartLine});
+    writeDocumentLine(document, kSceneStartLine);
     while (findKeywordLine(input, kGeomObject, stream)) {
         writeDocumentText(document, kObjectStart);
         convertObjectHeader(input, stream, document, objectCounter);
         convertMesh(input, stream, document, console, mode, counts);
-        writeDocumentLine(document, {kObjectEndLine});
+        writeDocumentLine(document, kObjectEndLine);
         // Two billion objects would need a file of tens of gigabytes; stop there
         // rather than overflow.
         if (objectCounter < std::numeric_limits<std::int32_t>::max()) ++objectCounter;
     }
     if (objectCounter == 0)
-        writeConsoleLine(console, {"Error : no *GEOMOBJECT found in ", inputPath, "!"});
-    writeDocumentLine(document, {kSceneEndLine});
+        writeConsoleLine(console, "Error : no *GEOMOBJECT found in ", inputPath, "!");
+    writeDocumentLine(document, kSceneEndLine);
 }
 
 } // namespace meshlift

@@ -1,62 +1,57 @@
 #include "scene/line_sink.h"
 
+#include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <unistd.h>
 
 namespace meshlift {
-namespace {
 
-void writeOut(LineSink& sink) {
-    if (sink.memory != nullptr) {
-        sink.memory->append(sink.pending);
-    } else {
-        const char* data = sink.pending.data();
-        std::size_t size = sink.pending.size();
-        while (size > 0) {
-            const ssize_t put = ::write(sink.fd, data, size);
-            if (put < 0 && errno == EINTR) continue;
-            if (put <= 0) {
-                sink.failed = true;
-                break;
-            }
-            data += put;
-            size -= static_cast<std::size_t>(put);
-        }
+char* growLine(LineSink& sink, std::size_t more) {
+    const std::size_t needed = sink.pending + more;
+    if (needed > sink.capacity) {
+        const std::size_t capacity = std::max({needed, 2 * sink.capacity, std::size_t{256}});
+        auto grown = std::make_unique_for_overwrite<char[]>(capacity);
+        if (sink.pending > 0) std::memcpy(grown.get(), sink.line.get(), sink.pending);
+        sink.line = std::move(grown);
+        sink.capacity = capacity;
     }
-    sink.pending.clear();
+    return sink.line.get() + sink.pending;
 }
 
-void finishLine(LineSink& sink, std::initializer_list<std::string_view> pieces,
-                std::string_view lineEnd) {
-    // One resize for the whole line: a line goes out per document line, and
-    // growing the text piece by piece costs more than the pieces themselves.
-    std::size_t length = lineEnd.size();
-    for (std::string_view piece : pieces)
-        length += piece.size();
-    const std::size_t start = sink.pending.size();
-    sink.pending.resize(start + length);
-    char* at = sink.pending.data() + start;
-    for (std::string_view piece : pieces) {
-        std::memcpy(at, piece.data(), piece.size());
-        at += piece.size();
+namespace {
+
+bool writeAll(int fd, const char* data, std::size_t size) {
+    while (size > 0) {
+        const ssize_t put = ::write(fd, data, size);
+        if (put < 0 && errno == EINTR) continue;
+        if (put <= 0) return false;
+        data += put;
+        size -= static_cast<std::size_t>(put);
     }
-    std::memcpy(at, lineEnd.data(), lineEnd.size());
-    writeOut(sink);
+    return true;
 }
 
 } // namespace
 
+void sendHeldLines(LineSink& sink) {
+    const char* data = sink.line.get();
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < sink.held; ++i) {
+        const std::size_t end = sink.heldEnds[i];
+        if (sink.memory != nullptr)
+            sink.memory->append(data + start, end - start);
+        else if (!writeAll(sink.fd, data + start, end - start))
+            sink.failed = true;
+        start = end;
+    }
+    sink.held = 0;
+    sink.pending = 0;
+}
+
 void writeDocumentText(LineSink& document, std::string_view text) {
-    document.pending.append(text);
-}
-
-void writeDocumentLine(LineSink& document, std::initializer_list<std::string_view> pieces) {
-    finishLine(document, pieces, "\r\n");
-}
-
-void writeConsoleLine(LineSink& console, std::initializer_list<std::string_view> pieces) {
-    finishLine(console, pieces, "\n");
+    char* at = growLine(document, text.size());
+    line_pieces::put(at, text);
+    document.pending += text.size();
 }
 
 } // namespace meshlift

@@ -27,7 +27,7 @@ struct Triangle {
 void readCount(InputFile& input, LineStream& stream, LineSink& console, const Keyword& keyword,
                std::string_view missingMessage, std::int32_t& count) {
     if (!findKeywordLine(input, keyword, stream)) {
-        writeConsoleLine(console, {missingMessage});
+        writeConsoleLine(console, missingMessage);
         return;
     }
     skipToken(stream);
@@ -36,23 +36,19 @@ void readCount(InputFile& input, LineStream& stream, LineSink& console, const Ke
 
 void convertVertices(InputFile& input, LineStream& stream, LineSink& document, LineSink& console,
                      std::int32_t vertexCount) {
-    writeDocumentLine(document, {kNodesStartLine});
+    writeDocumentLine(document, kNodesStartLine);
     Vertex vertex;
     for (std::int32_t i = 0; i < vertexCount; ++i) {
         if (!findKeywordLine(input, kVertex, stream)) {
             writeConsoleLine(console,
-                             {"Error : not enought *MESH_VERTEX found in *MESH_VERTEX_LIST !"});
+                             "Error : not enought *MESH_VERTEX found in *MESH_VERTEX_LIST !");
             continue;
         }
-        skipToken(stream);
-        readToken(stream, vertex.index);
-        readToken(stream, vertex.x);
-        readToken(stream, vertex.y);
-        readToken(stream, vertex.z);
-        writeDocumentLine(document, {"<node id=\"", vertex.index, "\" xyz=\"", vertex.x, ",",
-                                     vertex.y, ",", vertex.z, "\"/>"});
+        readTokens(stream, {nullptr, &vertex.index, &vertex.x, &vertex.y, &vertex.z});
+        writeDocumentLine(document, "<node id=\"", vertex.index, "\" xyz=\"", vertex.x, ",",
+                          vertex.y, ",", vertex.z, "\"/>");
     }
-    writeDocumentLine(document, {kNodesEndLine});
+    writeDocumentLine(document, kNodesEndLine);
 }
 
 } // namespace
@@ -67,32 +63,28 @@ void convertTriangles(InputFile& input, LineStream& stream, LineSink& document, 
     Triangle face;
     for (std::int32_t i = 0; i < faceCount; ++i) {
         if (!findKeywordLine(input, kFace, stream)) {
-            writeConsoleLine(console, {kMissingFaceMessage});
+            writeConsoleLine(console, kMissingFaceMessage);
             continue;
         }
-        skipToken(stream);
-        readToken(stream, face.label);
-        skipToken(stream);
-        readToken(stream, face.a);
-        skipToken(stream);
-        readToken(stream, face.b);
-        skipToken(stream);
-        readToken(stream, face.c);
+        // The keyword, then the label, then each corner after its tag ("A:", ...).
+        readTokens(stream,
+                   {nullptr, &face.label, nullptr, &face.a, nullptr, &face.b, nullptr, &face.c});
         // The label field outlives the line: a later line without a label token
         // keeps this already shortened text and loses another colon, if any.
         removeLastColon(face.label);
-        writeDocumentLine(document, {"<polygon id=\"", face.label, "\">"});
-        writeDocumentLine(document, {"<node id=\"", face.c, "\"/>"});
-        writeDocumentLine(document, {"<node id=\"", face.b, "\"/>"});
-        writeDocumentLine(document, {"<node id=\"", face.a, "\"/>"});
-        writeDocumentLine(document, {kPolygonEndLine});
+        holdDocumentLine(document, "<polygon id=\"", face.label, "\">");
+        holdDocumentLine(document, "<node id=\"", face.c, "\"/>");
+        holdDocumentLine(document, "<node id=\"", face.b, "\"/>");
+        holdDocumentLine(document, "<node id=\"", face.a, "\"/>");
+        holdDocumentLine(document, kPolygonEndLine);
+        sendHeldLines(document);
     }
 }
 
 void convertMesh(InputFile& input, LineStream& stream, LineSink& document, LineSink& console,
                  ConversionMode mode, MeshCounts& counts) {
     if (!findKeywordLine(input, kMesh, stream)) {
-        writeConsoleLine(console, {"Error : no *MESH found in *GEOMOBJECT !"});
+        writeConsoleLine(console, "Error : no *MESH found in *GEOMOBJECT !");
         return;
     }
     readCount(input, stream, console, kVertexCount, "Error : no *MESH_NUMVERTEX found in *MESH !",
@@ -103,18 +95,18 @@ void convertMesh(InputFile& input, LineStream& stream, LineSink& document, LineS
     if (findKeywordLine(input, kVertexList, stream))
         convertVertices(input, stream, document, console, counts.vertexCount);
     else
-        writeConsoleLine(console, {"Error : no *MESH_VERTEX_LIST found in *MESH !"});
+        writeConsoleLine(console, "Error : no *MESH_VERTEX_LIST found in *MESH !");
 
     if (!findKeywordLine(input, kFaceList, stream)) {
-        writeConsoleLine(console, {"Error : no *MESH_FACE_LIST found in *MESH !"});
+        writeConsoleLine(console, "Error : no *MESH_FACE_LIST found in *MESH !");
         return;
     }
-    writeDocumentLine(document, {kPolygonsStartLine});
+    writeDocumentLine(document, kPolygonsStartLine);
     if (mode == ConversionMode::tri)
         convertTriangles(input, stream, document, console, counts.faceCount);
     else
         assembleQuads(input, stream, document, console, counts.faceCount);
-    writeDocumentLine(document, {kPolygonsEndLine});
+    writeDocumentLine(document, kPolygonsEndLine);
 }
 
 } // namespace meshlift

@@ -16,12 +16,9 @@ struct Face {
 };
 
 void readFace(LineStream& stream, Face& face) {
-    skipToken(stream);
-    readToken(stream, face.label);
-    for (TokenText* field : {&face.a, &face.b, &face.c, &face.ab, &face.bc, &face.ca}) {
-        skipToken(stream); // the tag before each value ("A:", "AB:", ...)
-        readToken(stream, *field);
-    }
+    // The keyword, the label, then each value after its tag ("A:", "AB:", ...).
+    readTokens(stream, {nullptr, &face.label, nullptr, &face.a, nullptr, &face.b, nullptr, &face.c,
+                        nullptr, &face.ab, nullptr, &face.bc, nullptr, &face.ca});
 }
 
 // The first visible edge of a face, tested a-b, b-c, c-a; with none, the two
@@ -49,22 +46,23 @@ void assembleQuads(InputFile& input, LineStream& stream, LineSink& document, Lin
     const std::int32_t pairs = (faceCount - 1) / 2 + 1;
     for (std::int32_t i = 0; i < pairs; ++i) {
         if (!findKeywordLine(input, kFace, stream)) {
-            writeConsoleLine(console, {kMissingFaceMessage});
+            writeConsoleLine(console, kMissingFaceMessage);
             continue;
         }
         readFace(stream, first);
         if (!findKeywordLine(input, kFace, stream)) {
-            writeConsoleLine(console, {kMissingFaceMessage});
+            writeConsoleLine(console, kMissingFaceMessage);
             continue;
         }
         removeLastColon(first.label);
         readFace(stream, second);
-        writeDocumentLine(document, {"<polygon id=\"", first.label, "\">"});
+        holdDocumentLine(document, "<polygon id=\"", first.label, "\">");
         takeVisibleEdge(first, corner[0], corner[1]);
         takeVisibleEdge(second, corner[2], corner[3]);
         for (int k = 3; k >= 0; --k)
-            writeDocumentLine(document, {"<node id=\"", corner[k], "\"/>"});
-        writeDocumentLine(document, {kPolygonEndLine});
+            holdDocumentLine(document, "<node id=\"", corner[k], "\"/>");
+        holdDocumentLine(document, kPolygonEndLine);
+        sendHeldLines(document);
     }
 }
 
