@@ -121,3 +121,40 @@ TEST(KeywordScanner, LookAheadReturnsToTheSavedPositionFoundOrNot) {
         EXPECT_FALSE(findKeywordLine(input, kMesh, stream));
     }
 }
+
+TEST(KeywordScanner, FailedSearchesKeepTheLastLineWhenTheWindowMovesOn) {
+    // The matched line is read where it lies in the window; searches that then run
+    // through many windows to the end must not lose it.
+    std::string bytes = "\t*NODE_NAME \"Box01\"\n";
+    for (int i = 0; i < 200; ++i)
+        bytes += "\t\t*MESH_NORMAL " + std::to_string(i) + " 0.0 0.0 1.0\n";
+    for (std::size_t block : kBlockSizes) {
+        for (bool remember : {true, false}) {
+            InputFile input;
+            openInputMemory(input, bytes, block);
+            input.rememberLookahead = remember;
+            LineStream stream;
+            ASSERT_TRUE(findKeywordLine(input, Keyword("*NODE_NAME"), stream));
+            EXPECT_FALSE(lookAheadForKeywordLine(input, kColour, stream));
+            EXPECT_EQ(stream.text, "\t*NODE_NAME \"Box01\"") << block;
+            EXPECT_FALSE(findKeywordLine(input, kVertex, stream));
+            EXPECT_EQ(stream.text, "\t*NODE_NAME \"Box01\"") << block;
+        }
+    }
+}
+
+TEST(KeywordScanner, LinesAcrossTheWindowEndAndLongerThanTheWindowAreWhole) {
+    // Lines of every length around the window size, each holding the keyword at a
+    // different place, with CR LF ends.
+    for (std::size_t block : {std::size_t{32}, std::size_t{47}, std::size_t{64}}) {
+        std::string bytes;
+        std::vector<std::string> expected;
+        for (std::size_t length = 1; length < 3 * block; length += 5) {
+            std::string line(length, 'x');
+            line.insert(length / 2, "*MESH");
+            bytes += line + "\r\n";
+            expected.push_back(line);
+        }
+        EXPECT_EQ(allMatches(bytes, kMesh, block), expected) << block;
+    }
+}

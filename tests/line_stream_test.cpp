@@ -4,6 +4,9 @@
 
 #include <cmath>
 #include <limits>
+#include <random>
+#include <string>
+#include <vector>
 
 using namespace meshlift;
 
@@ -139,10 +142,77 @@ TEST(LineStream, TokenFieldsHoldShortAndLongTokensAndLoseOneByte) {
     EXPECT_EQ(field.view(), longToken + ":x:");
     field.eraseAt(field.view().rfind(':'));
     EXPECT_EQ(field.view(), longToken + ":x");
-    for (int i = 0; i < 10; ++i) field.eraseAt(0); // from the heap back to inline storage
+    for (int i = 0; i < 10; ++i)
+        field.eraseAt(0); // from the heap back to inline storage
     EXPECT_EQ(field.view(), std::string(30, 'n') + ":x");
     ASSERT_TRUE(readToken(stream, field));
     EXPECT_EQ(field.view(), "7:");
     EXPECT_FALSE(readToken(stream, field));
     EXPECT_EQ(field.view(), "7:");
+}
+
+namespace {
+
+// What readToken and skipToken give, one call per field; the model readTokens
+// must match.
+void readOneByOne(LineStream& stream, const std::vector<TokenText*>& fields) {
+    for (TokenText* field : fields) {
+        if (field != nullptr)
+            readToken(stream, *field);
+        else
+            skipToken(stream);
+    }
+}
+
+} // namespace
+
+TEST(LineStream, TokensReadInOneSweepMatchTokensReadOneByOne) {
+    // Tokens and blank runs of every length around the 64-byte steps of the
+    // whitespace masks, tokens longer than a field holds inline, NUL bytes.
+    std::mt19937 random(20261208);
+    const std::string pieces[] = {"7",
+                                  "-10.0000",
+                                  ":",
+                                  "A:",
+                                  std::string(31, 'x'),
+                                  std::string(33, 'y'),
+                                  std::string(70, 'z'),
+                                  std::string("n\0l", 3)};
+    const std::string blanks[] = {" ",
+                                  "\t",
+                                  "    ",
+                                  "\r\v\f",
+                                  std::string(63, ' '),
+                                  std::string(64, '\t'),
+                                  std::string(65, ' ')};
+    for (int round = 0; round < 2000; ++round) {
+        std::string line = round % 3 == 0 ? "" : blanks[random() % std::size(blanks)];
+        const int tokens = static_cast<int>(random() % 16);
+        for (int t = 0; t < tokens; ++t) {
+            line += pieces[random() % std::size(pieces)];
+            line += blanks[random() % std::size(blanks)];
+        }
+        if (random() % 2 == 0 && !line.empty()) line.pop_back(); // may end inside a token
+
+        // The shape of a quad face line: every other token kept.
+        TokenText swept[14], single[14];
+        std::vector<TokenText*> singleFields;
+        for (int i = 0; i < 14; ++i) {
+            swept[i].assign("old");
+            single[i].assign("old");
+            singleFields.push_back(i % 2 == 1 ? &single[i] : nullptr);
+        }
+        LineStream sweep = streamOf(line);
+        LineStream oneByOne = streamOf(line);
+        readTokens(sweep,
+                   {nullptr, &swept[1], nullptr, &swept[3], nullptr, &swept[5], nullptr, &swept[7],
+                    nullptr, &swept[9], nullptr, &swept[11], nullptr, &swept[13]});
+        readOneByOne(oneByOne, singleFields);
+        for (int i = 0; i < 14; ++i)
+            ASSERT_EQ(swept[i].view(), single[i].view()) << "token " << i << " of <" << line << ">";
+        // Whatever follows reads the same: the cursor and the failed state agree.
+        std::string afterSweep = "none", afterSingle = "none";
+        EXPECT_EQ(readToken(sweep, afterSweep), readToken(oneByOne, afterSingle)) << line;
+        EXPECT_EQ(afterSweep, afterSingle) << line;
+    }
 }
