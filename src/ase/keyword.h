@@ -30,11 +30,23 @@ class Keyword {
         // on every line) leaves almost none to compare in full.
         const __m128i first = _mm_set1_epi8(text_[0]);
         const __m128i last = _mm_set1_epi8(text_[n - 1]);
-        for (; static_cast<std::size_t>(end - p) >= n - 1 + 16; p += 16) {
-            const __m128i head = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-            const __m128i tail = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + n - 1));
-            unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(
+        const auto candidates = [&](const char* at) {
+            const __m128i head = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+            const __m128i tail = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at + n - 1));
+            return static_cast<unsigned>(_mm_movemask_epi8(
                 _mm_and_si128(_mm_cmpeq_epi8(head, first), _mm_cmpeq_epi8(tail, last))));
+        };
+        // Thirty-two at a time while candidates are rare (lines read past), then sixteen.
+        for (; static_cast<std::size_t>(end - p) >= n - 1 + 32; p += 32) {
+            unsigned mask = candidates(p) | (candidates(p + 16) << 16);
+            while (mask != 0) {
+                const char* candidate = p + __builtin_ctz(mask);
+                if (matchesAt(candidate)) return candidate;
+                mask &= mask - 1;
+            }
+        }
+        for (; static_cast<std::size_t>(end - p) >= n - 1 + 16; p += 16) {
+            unsigned mask = candidates(p);
             while (mask != 0) {
                 const char* candidate = p + __builtin_ctz(mask);
                 if (matchesAt(candidate)) return candidate;

@@ -2,6 +2,10 @@
 
 #include <cstring>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 namespace meshlift {
 namespace {
 
@@ -16,6 +20,26 @@ const char* lineStartBefore(const char* data, const char* at) {
         --at;
     }
     return nullptr;
+}
+
+// The first line feed in [from, end), or nullptr. `end` lies in the input window,
+// whose padding lets the last block read past it.
+const char* lineFeedIn(const char* from, const char* end) {
+#ifdef __SSE2__
+    static_assert(InputWindow::kPadding >= 16);
+    for (const char* p = from; p < end; p += 16) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const auto mask =
+            static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, _mm_set1_epi8('\n'))));
+        if (mask != 0) {
+            const char* lineFeed = p + __builtin_ctz(mask);
+            return lineFeed < end ? lineFeed : nullptr;
+        }
+    }
+    return nullptr;
+#else
+    return static_cast<const char*>(std::memchr(from, '\n', end - from));
+#endif
 }
 
 const char* lastLineFeed(const char* data, std::size_t size) {
@@ -60,10 +84,10 @@ void takeLine(InputFile& input, std::uint64_t lineStart, std::uint64_t hit, Line
         const char* data = windowData(input, lineStart);
         const std::uint64_t from = hit - lineStart; // no line feed before the keyword
         if (from >= available) continue;            // the window does not reach the keyword
-        const void* lineFeed = std::memchr(data + from, '\n', available - from);
+        const char* lineFeed = lineFeedIn(data + from, data + available);
         std::size_t length = available;
         if (lineFeed != nullptr) {
-            length = static_cast<const char*>(lineFeed) - data;
+            length = lineFeed - data;
             input.position.offset = lineStart + length + 1;
             if (length > 0 && data[length - 1] == '\r') --length; // CR LF
         } else if (lineStart + available == input.end) {          // the last line has no line end

@@ -156,12 +156,6 @@ void showStoredLine(LineStream& stream, std::size_t size) {
     rewind(stream);
 }
 
-void showWindowLine(LineStream& stream, std::string_view line) {
-    stream.text = line;
-    stream.inWindow = true;
-    rewind(stream);
-}
-
 void keepLine(LineStream& stream) {
     if (!stream.inWindow) return;
     const std::size_t cursor = stream.cursor;

@@ -46,7 +46,13 @@ void loadLine(LineStream& stream, std::string_view line);
 
 // Shows a line of the input's window without copying it; kLinePadding bytes after
 // it must be readable, and it stays valid until the window moves.
-void showWindowLine(LineStream& stream, std::string_view line);
+inline void showWindowLine(LineStream& stream, std::string_view line) {
+    stream.text = line;
+    stream.inWindow = true;
+    stream.cursor = 0;
+    stream.failed = false;
+    stream.chunkValid = false;
+}
 
 // Shows the first `size` bytes of `stream.storage`, which the caller filled.
 void showStoredLine(LineStream& stream, std::size_t size);
