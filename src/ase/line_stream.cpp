@@ -184,33 +184,40 @@ bool readToken(LineStream& stream, TokenText& target) {
 void readTokens(LineStream& stream, std::initializer_list<TokenText*> fields) {
     if (stream.failed) return;
     const std::string_view text = stream.text;
+    // Per 64-byte chunk: `starts` marks the first byte of every token, `ends` the
+    // first whitespace byte after one. Bytes before the cursor count as whitespace,
+    // so starts and ends alternate from the cursor on.
     std::size_t base = stream.cursor & ~std::size_t{63};
-    std::uint64_t bits = spaceBitsAt(text, base);
-    unsigned at = stream.cursor & 63;
+    std::uint64_t space =
+        spaceBitsAt(text, base) | ((std::uint64_t{1} << (stream.cursor & 63)) - 1);
+    std::uint64_t starts = ~space & ((space << 1) | 1);
+    std::uint64_t ends = space & ~((space << 1) | 1);
+    const auto nextChunk = [&] {
+        const std::uint64_t lastWasSpace = space >> 63;
+        base += 64;
+        space = spaceBitsAt(text, base);
+        starts = ~space & ((space << 1) | lastWasSpace);
+        ends = space & ~((space << 1) | lastWasSpace);
+    };
+    std::size_t end = stream.cursor;
     for (TokenText* field : fields) {
-        std::uint64_t starts = ~bits & (~std::uint64_t{0} << at);
         while (starts == 0) {
-            base += 64;
-            if (base >= text.size()) {
+            if (base + 64 >= text.size()) {
                 stream.cursor = text.size();
                 stream.failed = true;
                 return;
             }
-            bits = spaceBitsAt(text, base);
-            starts = ~bits;
+            nextChunk();
         }
-        at = static_cast<unsigned>(__builtin_ctzll(starts));
-        const std::size_t start = base + at;
-        std::uint64_t ends = bits & (~std::uint64_t{0} << at);
-        while (ends == 0) { // past the text every bit is set, so this ends there at the latest
-            base += 64;
-            bits = spaceBitsAt(text, base);
-            ends = bits;
-        }
-        at = static_cast<unsigned>(__builtin_ctzll(ends));
-        if (field != nullptr) field->assignPadded(text.data() + start, base + at - start);
+        const std::size_t start = base + static_cast<std::size_t>(__builtin_ctzll(starts));
+        starts &= starts - 1;
+        while (ends == 0) // past the text every byte is whitespace, so this ends there
+            nextChunk();
+        end = base + static_cast<std::size_t>(__builtin_ctzll(ends));
+        ends &= ends - 1;
+        if (field != nullptr) field->assignPadded(text.data() + start, end - start);
     }
-    stream.cursor = base + at;
+    stream.cursor = end;
     stream.chunkValid = false;
 }
 
