@@ -109,6 +109,7 @@ def main():
     parser.add_argument("--quick", action="store_true", help="small scenes, few repeats")
     parser.add_argument("--no-assimp", action="store_true", help="leave out the assimp rows")
     parser.add_argument("--only", default="", help="only the scenes whose file name has this text")
+    parser.add_argument("--repeats", type=int, default=0, help="repeats for every scene")
     args = parser.parse_args()
 
     build()
@@ -136,6 +137,8 @@ def main():
     cases = [case for case in cases if args.only in os.path.basename(case[1])]
     if args.quick:
         cases = [(label, path, 2, assimp) for label, path, _, assimp in cases]
+    if args.repeats > 0:
+        cases = [(label, path, args.repeats, assimp) for label, path, _, assimp in cases]
 
     print("| scene | mode | input MB | document lines | program | wall s | MB/s | wall / floor"
           " | paired | CPU s | CPU / floor | peak RSS MiB |")
