@@ -12,7 +12,8 @@ namespace meshlift {
 
 // Where whole lines go: a file descriptor (the scene document, the console) or a
 // string (tests and fuzzing). Each line leaves in a single write, so a line is
-// never split between two writes and is out as soon as it is complete.
+// never split between two writes and is out as soon as it is complete; lines that
+// become complete together may be held and then leave back to back.
 struct LineSink {
     static constexpr std::size_t kMaxHeldLines = 8;
 
@@ -44,8 +45,8 @@ struct LineSink {
 // Writes out each held line, one write per line, in order.
 void sendHeldLines(LineSink& sink);
 
-// Marks the bytes assembled up to `end` as one complete line; a full hold is
-// written out first.
+// Marks the bytes assembled up to `end` as one complete line, held until
+// sendHeldLines; a hold that fills up is written out at once.
 inline void completeLine(LineSink& sink, const char* end) {
     sink.pending = static_cast<std::size_t>(end - sink.line.get());
     sink.heldEnds[sink.held++] = sink.pending;
