@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cerrno>
+#include <cstddef>
 #include <unistd.h>
 
 #include <utility>
@@ -37,5 +39,17 @@ class FileDescriptor {
   private:
     int fd_ = -1;
 };
+
+// Writes all of `data`, retrying short and interrupted writes; false on any error.
+inline bool writeAll(int fd, const char* data, std::size_t size) {
+    while (size > 0) {
+        const ssize_t put = ::write(fd, data, size);
+        if (put < 0 && errno == EINTR) continue;
+        if (put <= 0) return false;
+        data += put;
+        size -= static_cast<std::size_t>(put);
+    }
+    return true;
+}
 
 } // namespace meshlift

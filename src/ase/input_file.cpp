@@ -36,17 +36,6 @@ std::size_t readAt(const InputFile& input, std::uint64_t offset, char* dst, std:
     return done;
 }
 
-bool writeAll(int fd, const char* data, std::size_t size) {
-    while (size > 0) {
-        const ssize_t put = ::write(fd, data, size);
-        if (put < 0 && errno == EINTR) continue;
-        if (put <= 0) return false;
-        data += put;
-        size -= static_cast<std::size_t>(put);
-    }
-    return true;
-}
-
 FileDescriptor createTemporaryFileIn(const char* dir) {
 #ifdef O_TMPFILE
     FileDescriptor fd(::open(dir, O_TMPFILE | O_RDWR | O_CLOEXEC, 0600));

@@ -82,12 +82,6 @@ bool skipToValue(LineStream& stream) {
     return true;
 }
 
-void rewind(LineStream& stream) {
-    stream.cursor = 0;
-    stream.failed = false;
-    stream.chunkValid = false;
-}
-
 bool fail(LineStream& stream) {
     stream.failed = true;
     return false;
@@ -153,7 +147,7 @@ void showStoredLine(LineStream& stream, std::size_t size) {
     if (stream.storage.size() < size + kLinePadding) stream.storage.resize(size + kLinePadding);
     stream.text = std::string_view(stream.storage.data(), size);
     stream.inWindow = false;
-    rewind(stream);
+    rewindLine(stream);
 }
 
 void keepLine(LineStream& stream) {

@@ -41,6 +41,13 @@ struct LineStream {
 
 void clearLineStreamFlags(LineStream& stream);
 
+// Reads the text again from its start, with the stream's flags clear.
+inline void rewindLine(LineStream& stream) {
+    stream.cursor = 0;
+    stream.failed = false;
+    stream.chunkValid = false;
+}
+
 // Replaces the text with a copy of `line` and rewinds to its start.
 void loadLine(LineStream& stream, std::string_view line);
 
@@ -49,9 +56,7 @@ void loadLine(LineStream& stream, std::string_view line);
 inline void showWindowLine(LineStream& stream, std::string_view line) {
     stream.text = line;
     stream.inWindow = true;
-    stream.cursor = 0;
-    stream.failed = false;
-    stream.chunkValid = false;
+    rewindLine(stream);
 }
 
 // Shows the first `size` bytes of `stream.storage`, which the caller filled.

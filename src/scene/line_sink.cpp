@@ -1,8 +1,8 @@
 #include "scene/line_sink.h"
 
+#include "ase/file_descriptor.h"
+
 #include <algorithm>
-#include <cerrno>
-#include <unistd.h>
 
 namespace meshlift {
 
@@ -17,21 +17,6 @@ char* growLine(LineSink& sink, std::size_t more) {
     }
     return sink.line.get() + sink.pending;
 }
-
-namespace {
-
-bool writeAll(int fd, const char* data, std::size_t size) {
-    while (size > 0) {
-        const ssize_t put = ::write(fd, data, size);
-        if (put < 0 && errno == EINTR) continue;
-        if (put <= 0) return false;
-        data += put;
-        size -= static_cast<std::size_t>(put);
-    }
-    return true;
-}
-
-} // namespace
 
 void sendHeldLines(LineSink& sink) {
     const char* data = sink.line.get();
