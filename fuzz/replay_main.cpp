@@ -22,7 +22,7 @@ std::size_t skipped = 0;
 void runFile(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    std::fprintf(stderr, "%s (%zu bytes)\n", path.c_str(), bytes.size());
+    std::fprintf(stderr, "%s (%zu bytes)\n", path.string().c_str(), bytes.size());
     if (LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()) !=
         0)
         ++skipped;

@@ -1,59 +1,17 @@
-// Files from anywhere: random bytes, truncated exports, odd encodings, huge lines,
-// odd paths and odd standard descriptors. Each case pins the exact document,
-// console lines and exit code.
-#include "test_support.h"
+// Files from anywhere: random bytes, truncated exports, odd encodings, huge counts
+// and odd outputs. Each case pins the exact document, console lines and exit code.
+// The cases that need a POSIX system are in hostile_posix_test.cpp.
+#include "hostile_scenes.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdint>
-#include <filesystem>
-#include <fstream>
-#include <random>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace meshlift::test {
 namespace {
-
-constexpr std::string_view kSceneEnd = "</scene>";
-constexpr std::string_view kMissingVertex =
-    "Error : not enought *MESH_VERTEX found in *MESH_VERTEX_LIST !\n";
-constexpr std::string_view kMissingFace =
-    "Error : not enought *MESH_FACE found in *MESH_FACE_LIST !\n";
-constexpr std::string_view kMissingFaceList = "Error : no *MESH_FACE_LIST found in *MESH !\n";
-
-std::string objectLine(std::string_view id, std::string_view colour) {
-    return "<object id=" + std::string(id) + R"( Ka="1.0" Kd="0.8" Ks="0.15" color=")" +
-           std::string(colour) + "\">";
-}
-
-std::string noObjectMessage(std::string_view path) {
-    return "Error : no *GEOMOBJECT found in " + std::string(path) + "!\n";
-}
-
-// One small object: a named triangle with its colour after the mesh.
-std::string triangleScene(std::string_view nameLine, std::string_view colourLine,
-                          std::string_view faceLabel = "0:") {
-    return "*GEOMOBJECT {\n" + std::string(nameLine) +
-           "\n"
-           "\t*MESH {\n"
-           "\t\t*MESH_NUMVERTEX 3\n"
-           "\t\t*MESH_NUMFACES 1\n"
-           "\t\t*MESH_VERTEX_LIST {\n"
-           "\t\t\t*MESH_VERTEX 0 0.0 0.0 0.0\n"
-           "\t\t\t*MESH_VERTEX 1 1.0 0.0 0.0\n"
-           "\t\t\t*MESH_VERTEX 2 0.0 1.0 0.0\n"
-           "\t\t}\n"
-           "\t\t*MESH_FACE_LIST {\n"
-           "\t\t\t*MESH_FACE " +
-           std::string(faceLabel) +
-           " A: 0 B: 1 C: 2 AB: 1 BC: 1 CA: 0\n"
-           "\t\t}\n"
-           "\t}\n" +
-           std::string(colourLine) + "\n}\n";
-}
 
 std::vector<std::string> triangleBody(bool quad, std::string_view polygonId = "0") {
     const std::string polygon = "<polygon id=\"" + std::string(polygonId) + "\">";
@@ -71,11 +29,6 @@ std::vector<std::string> triangleBody(bool quad, std::string_view polygonId = "0
     return lines;
 }
 
-std::string joinLines(const std::vector<std::string>& lines) {
-    std::vector<std::string_view> views(lines.begin(), lines.end());
-    return documentLines(views);
-}
-
 std::string triangleDocument(std::string_view id, std::string_view colour, bool quad,
                              std::string_view polygonId = "0") {
     std::vector<std::string> lines = {std::string(kSceneStart), objectLine(id, colour)};
@@ -83,26 +36,6 @@ std::string triangleDocument(std::string_view id, std::string_view colour, bool 
         lines.push_back(std::move(line));
     lines.insert(lines.end(), {"</object>", std::string(kSceneEnd)});
     return joinLines(lines);
-}
-
-std::string emptySceneDocument() {
-    return documentLines({kSceneStart, kSceneEnd});
-}
-
-struct Outcome {
-    int exitCode = -1;
-    std::string document;
-    std::string console;
-};
-
-Outcome runOnFile(const TempDir& dir, std::string_view scene, const std::string& mode = "tri",
-                  const std::string& redirections = "") {
-    const std::string input = dir.file("scene.ASE");
-    const std::string output = dir.file("scene.xml");
-    writeFile(input, scene);
-    std::filesystem::remove(output);
-    const RunResult run = runMeshlift({input, output, mode}, redirections);
-    return {run.exitCode, readFile(output), run.console};
 }
 
 // The same scene through the program and from memory, with the default window and
@@ -123,18 +56,6 @@ void expectConversion(std::string_view scene, bool quad, const std::string& docu
     if (const std::size_t at = consoleOnDisk.find(memoryName); at != std::string::npos)
         consoleOnDisk.replace(at, memoryName.size(), noObjectMessage(dir.file("scene.ASE")));
     EXPECT_EQ(run.console, consoleOnDisk);
-}
-
-std::string randomBytes(std::size_t size, std::uint32_t seed) {
-    std::mt19937 generator(seed);
-    std::uniform_int_distribution<int> byte(0, 255);
-    std::string bytes(size, '\0');
-    for (char& c : bytes) {
-        c = static_cast<char>(byte(generator));
-        if (c == '\x1a') c = '\x1b'; // an end mark would hide the rest of the input
-        if (c == '*') c = '+';       // and without "*" no keyword can occur by chance
-    }
-    return bytes;
 }
 
 TEST(HostileInput, RandomBytesGiveAnEmptyScene) {
@@ -180,103 +101,6 @@ TEST(HostileInput, HighBytesInNamesAreCopiedUnchanged) {
     const std::string scene = triangleScene(name, "*WIREFRAME_COLOR 0 0 1");
     expectConversion(scene, false,
                      triangleDocument("\"Caf\xc3\xa9 \xff\xfe<&>\x80\"", "0xff", false), "");
-}
-
-TEST(HostileInput, HighBytesInPathsReachFileSystemAndMessagesUnchanged) {
-    TempDir dir;
-    const std::string input = dir.file("sc\xe8ne-\xff.ASE");
-    const std::string output = dir.file("out-\xc3\xa9\xfe.xml");
-    writeFile(input, "no objects here\n");
-    const RunResult run = runMeshlift({input, output});
-    EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.console, noObjectMessage(input));
-    EXPECT_EQ(readFile(output), emptySceneDocument());
-
-    const std::string missing = dir.file("missing-\xa0\xfe.ASE");
-    const RunResult notOpened = runMeshlift({missing, output});
-    EXPECT_EQ(notOpened.exitCode, 1);
-    EXPECT_EQ(notOpened.console, "Error opening file : " + missing + " !\n");
-}
-
-// Runs the program and returns its peak resident memory in kilobytes, or -1 when
-// the run failed; `console` receives the program's console lines.
-long peakMemoryOfRun(const std::vector<std::string>& arguments, std::string& console) {
-    std::string command = shellQuote(MESHLIFT_PEAK_MEMORY) + " " + shellQuote(MESHLIFT_BINARY);
-    for (const std::string& argument : arguments)
-        command += " " + shellQuote(argument);
-    const RunResult run = runShell(command);
-    const std::size_t lastLine = run.console.rfind('\n', run.console.size() - 2);
-    const std::size_t peakAt = lastLine == std::string::npos ? 0 : lastLine + 1;
-    if (run.exitCode != 0 || run.console.size() < 2) return -1;
-    console = run.console.substr(0, peakAt);
-    return std::stol(run.console.substr(peakAt));
-}
-
-constexpr std::size_t kHugeLine = 50u << 20;
-
-// CR alone does not end a line: 50 MB of scene lines ending in CR are one line.
-// Appended in pieces, so that the test itself never holds the whole line.
-void appendCrOnlyFiller(const std::string& path, std::size_t size) {
-    const std::string_view line = "\t\t\t*MESH_VERTEX    0\t-10.0000\t-10.0000\t0.0000\r";
-    std::string piece;
-    while (piece.size() < (1 << 20))
-        piece.append(line);
-    std::ofstream out(path, std::ios::binary | std::ios::app);
-    for (std::size_t left = size; left > 0;) {
-        const std::size_t n = std::min(left, piece.size());
-        out.write(piece.data(), static_cast<std::streamsize>(n));
-        left -= n;
-    }
-}
-
-// Peak memory of a run on a tiny scene: what the program and its runtime (a
-// sanitizer's, for one) cost whatever the input.
-long baselinePeakKb(const TempDir& dir) {
-    writeFile(dir.file("tiny.ASE"), "*COMMENT\n");
-    std::string console;
-    return peakMemoryOfRun({dir.file("tiny.ASE"), dir.file("tiny.xml")}, console);
-}
-
-// Memory in proportion to the longest matched line, not to the input: a line that
-// matches nothing is never held whole, and one that matches is held about once.
-TEST(HostileInput, HugeCrOnlyLineWithoutKeywordKeepsMemoryBounded) {
-    TempDir dir;
-    const std::string input = dir.file("huge.ASE");
-    appendCrOnlyFiller(input, kHugeLine);
-    std::string console;
-    const long peakKb = peakMemoryOfRun({input, dir.file("huge.xml")}, console);
-    RecordProperty("peak_kb", std::to_string(peakKb));
-    ASSERT_GT(peakKb, 0) << "the run failed";
-    EXPECT_EQ(readFile(dir.file("huge.xml")), emptySceneDocument());
-    EXPECT_EQ(console, noObjectMessage(input));
-    const long baselineKb = baselinePeakKb(dir);
-    ASSERT_GT(baselineKb, 0);
-    EXPECT_LT((peakKb - baselineKb) * 1024, static_cast<long>(kHugeLine / 4))
-        << peakKb << " kB against " << baselineKb << " kB";
-}
-
-TEST(HostileInput, HugeCrOnlyLineWithKeywordIsTheOnlyLine) {
-    TempDir dir;
-    const std::string input = dir.file("huge.ASE");
-    appendCrOnlyFiller(input, kHugeLine / 2);
-    {
-        std::ofstream out(input, std::ios::binary | std::ios::app);
-        out << "*GEOMOBJECT {\r\t*NODE_NAME \"Box\"\r\t*MESH {\r";
-    }
-    appendCrOnlyFiller(input, kHugeLine / 2);
-    std::string console;
-    const long peakKb = peakMemoryOfRun({input, dir.file("huge.xml")}, console);
-    RecordProperty("peak_kb", std::to_string(peakKb));
-    ASSERT_GT(peakKb, 0) << "the run failed";
-    // The object's line held the whole input: no name, no colour, no mesh after it.
-    EXPECT_EQ(console, "Error : no *MESH found in *GEOMOBJECT !\n");
-    EXPECT_EQ(readFile(dir.file("huge.xml")),
-              joinLines({std::string(kSceneStart), objectLine("\"obj_0\"", "0xAAAAAA"), "</object>",
-                         std::string(kSceneEnd)}));
-    const long baselineKb = baselinePeakKb(dir);
-    ASSERT_GT(baselineKb, 0);
-    EXPECT_LT((peakKb - baselineKb) * 1024, static_cast<long>(4 * kHugeLine))
-        << peakKb << " kB against " << baselineKb << " kB";
 }
 
 TEST(HostileInput, EndMarkAsFirstByteGivesAnEmptyInput) {
@@ -432,28 +256,6 @@ TEST(HostileInput, LastLineWithoutLineEnd) {
                      "");
 }
 
-const std::string kNamedTriangle =
-    triangleScene("*NODE_NAME \"Box\"", "*WIREFRAME_COLOR 1.0 0.5 0.0");
-
-TEST(HostileOutput, OutputThatIsTheInputThroughALinkIsRefused) {
-    TempDir dir;
-    const std::string input = dir.file("scene.ASE");
-    const std::string link = dir.file("link.xml");
-    writeFile(input, kNamedTriangle);
-    std::filesystem::create_symlink(input, link);
-    for (const std::string& output : {link, input}) {
-        const RunResult run = runMeshlift({input, output});
-        EXPECT_EQ(run.exitCode, 1);
-        EXPECT_EQ(run.console, "Error creating file : " + output + " !\n");
-        EXPECT_EQ(readFile(input), kNamedTriangle);
-    }
-    // The same through a link on the input side.
-    const RunResult reversed = runMeshlift({link, input});
-    EXPECT_EQ(reversed.exitCode, 1);
-    EXPECT_EQ(reversed.console, "Error creating file : " + input + " !\n");
-    EXPECT_EQ(readFile(input), kNamedTriangle);
-}
-
 TEST(HostileOutput, OutputThatIsADirectoryIsRefused) {
     TempDir dir;
     const std::string input = dir.file("scene.ASE");
@@ -463,90 +265,6 @@ TEST(HostileOutput, OutputThatIsADirectoryIsRefused) {
         const RunResult run = runMeshlift({input, path});
         EXPECT_EQ(run.exitCode, 1);
         EXPECT_EQ(run.console, "Error creating file : " + path + " !\n");
-    }
-}
-
-TEST(HostileOutput, FailedWritesAreReported) {
-    TempDir dir;
-    const std::string input = dir.file("scene.ASE");
-    writeFile(input, kNamedTriangle);
-    const RunResult run = runMeshlift({input, "/dev/full"});
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_EQ(run.console, "Error writing file : /dev/full !\n");
-}
-
-// Runs the program with the document going to a pipe, and returns what came out of
-// the pipe (document and console lines together) and the program's exit code.
-Outcome runIntoPipe(const TempDir& dir, const std::string& input) {
-    const std::string exitFile = dir.file("exit-code");
-    const RunResult run = runShell("{ " + shellQuote(MESHLIFT_BINARY) + " " + shellQuote(input) +
-                                   " /dev/stdout; echo $? > " + shellQuote(exitFile) + "; } | cat");
-    std::string code = readFile(exitFile);
-    return {code.empty() ? -1 : std::stoi(code), run.console, ""};
-}
-
-TEST(HostileOutput, PipeGivesTheSameBytesAsAFile) {
-    TempDir dir;
-    const std::string input = dir.file("scene.ASE");
-    const std::string scene = kNamedTriangle + kNamedTriangle;
-    writeFile(input, scene);
-    const RunResult toFile = runMeshlift({input, dir.file("scene.xml")});
-    ASSERT_EQ(toFile.exitCode, 0);
-    ASSERT_EQ(toFile.console, "");
-    const Outcome piped = runIntoPipe(dir, input);
-    EXPECT_EQ(piped.exitCode, 0);
-    EXPECT_EQ(piped.document, readFile(dir.file("scene.xml")));
-}
-
-TEST(HostileOutput, PipeInterleavesDocumentAndConsoleLinesInOrder) {
-    TempDir dir;
-    const std::string input = dir.file("scene.ASE");
-    writeFile(input, "*GEOMOBJECT\n*NODE_NAME \"P\"\n*MESH\n*MESH_NUMVERTEX 3\n*MESH_NUMFACES 1\n"
-                     "*MESH_VERTEX_LIST\n*MESH_VERTEX 0 1 2 3\n*MESH_VERTEX 1 4 5 6\n");
-    const Outcome piped = runIntoPipe(dir, input);
-    EXPECT_EQ(piped.exitCode, 0);
-    EXPECT_EQ(piped.document, std::string(kSceneStart) + "\r\n" + objectLine("\"P\"", "0xAAAAAA") +
-                                  "\r\n<nodes>\r\n" + "<node id=\"0\" xyz=\"1,2,3\"/>\r\n" +
-                                  "<node id=\"1\" xyz=\"4,5,6\"/>\r\n" +
-                                  std::string(kMissingVertex) + "</nodes>\r\n" +
-                                  std::string(kMissingFaceList) + "</object>\r\n</scene>\r\n");
-}
-
-TEST(HostileInput, PipedInputGivesTheSameBytesAsAFile) {
-    TempDir dir;
-    const std::string input = dir.file("scene.ASE");
-    // Colour lines after the meshes make the look-ahead go back in a pipe too.
-    const std::string scene = randomBytes(3 << 20, 99) + "\n" + kNamedTriangle +
-                              triangleScene("*NODE_NAME \"Two\"", "*WIREFRAME_COLOR 0 0 1") +
-                              "*GEOMOBJECT\n";
-    writeFile(input, scene);
-    const RunResult fromFile = runMeshlift({input, dir.file("file.xml")});
-    const RunResult fromPipe =
-        runShell("cat " + shellQuote(input) + " | " + shellQuote(MESHLIFT_BINARY) + " /dev/stdin " +
-                 shellQuote(dir.file("pipe.xml")));
-    EXPECT_EQ(fromFile.exitCode, 0);
-    EXPECT_EQ(fromPipe.exitCode, 0);
-    EXPECT_EQ(fromPipe.console, fromFile.console);
-    EXPECT_EQ(readFile(dir.file("pipe.xml")), readFile(dir.file("file.xml")));
-    EXPECT_EQ(fromFile.console, "Error : no *MESH found in *GEOMOBJECT !\n");
-}
-
-TEST(HostileStart, ClosedStandardDescriptorsKeepConsoleOutOfTheDocument) {
-    // The scene writes error lines; none of them may end up in the document.
-    const std::string scene = "*GEOMOBJECT\n*NODE_NAME \"P\"\n*MESH\n*MESH_NUMVERTEX 2\n"
-                              "*MESH_NUMFACES 0\n*MESH_VERTEX_LIST\n*MESH_VERTEX 0 1 2 3\n";
-    const std::string document = joinLines(
-        {std::string(kSceneStart), objectLine("\"P\"", "0xAAAAAA"), "<nodes>",
-         R"(<node id="0" xyz="1,2,3"/>)", "</nodes>", "</object>", std::string(kSceneEnd)});
-    const std::string console = std::string(kMissingVertex) + std::string(kMissingFaceList);
-    for (const std::string redirections : {"<&-", ">&-", "<&- >&-", "<&- >&- 2>&-"}) {
-        SCOPED_TRACE(redirections);
-        TempDir dir;
-        const Outcome run = runOnFile(dir, scene, "tri", redirections);
-        EXPECT_EQ(run.exitCode, 0);
-        EXPECT_EQ(run.document, document);
-        const bool consoleClosed = redirections.find(">&-") != std::string::npos;
-        EXPECT_EQ(run.console, consoleClosed ? "" : console);
     }
 }
 

@@ -2,25 +2,27 @@
 
 #include "ase/input_file.h"
 #include "driver/scene_conversion.h"
+#include "platform/file_system.h"
 #include "scene/line_sink.h"
 
 #include <gtest/gtest.h>
 
-#include <array>
-#include <cstdio>
-#include <cstdlib>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <stdexcept>
-#include <sys/wait.h>
 
 namespace meshlift::test {
 
 TempDir::TempDir() {
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "meshlift-test-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
+    std::random_device seed;
+    std::mt19937_64 random(seed());
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        path_ = std::filesystem::temp_directory_path() /
+                ("meshlift-test-" + std::to_string(random() % 1000000000));
+        if (std::filesystem::create_directory(path_)) return;
+    }
+    throw std::runtime_error("no fresh temporary directory");
 }
 
 TempDir::~TempDir() {
@@ -29,55 +31,47 @@ TempDir::~TempDir() {
 }
 
 std::string TempDir::file(std::string_view name) const {
-    return (path_ / name).string();
+    return utf8Of(path_ / pathOf(name));
+}
+
+std::filesystem::path pathOf(std::string_view utf8) {
+    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+std::string utf8Of(const std::filesystem::path& path) {
+    const std::u8string utf8 = path.u8string();
+    return std::string(utf8.begin(), utf8.end());
 }
 
 std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(pathOf(path), std::ios::binary);
     std::ostringstream content;
     content << in.rdbuf();
     return content.str();
 }
 
 void writeFile(const std::string& path, std::string_view bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    std::ofstream out(pathOf(path), std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
-std::string shellQuote(std::string_view word) {
-    std::string quoted(1, '\'');
-    for (char c : word) {
-        if (c == '\'')
-            quoted.append("'\\''");
-        else
-            quoted.push_back(c);
+std::string withLfLineBreaks(std::string console) {
+    const std::string_view lineBreak = platform::consoleLineBreak();
+    if (lineBreak == "\n") return console;
+    std::string lines;
+    for (std::size_t at = 0; at < console.size();) {
+        const std::size_t found = console.find(lineBreak, at);
+        const std::size_t end = found == std::string::npos ? console.size() : found;
+        lines.append(console, at, end - at);
+        if (found == std::string::npos) break;
+        lines.push_back('\n');
+        at = found + lineBreak.size();
     }
-    quoted.push_back('\'');
-    return quoted;
+    return lines;
 }
 
-RunResult runShell(const std::string& command) {
-    RunResult result;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr) return result;
-    std::array<char, 65536> buffer{};
-    std::size_t got = 0;
-    while ((got = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
-        result.console.append(buffer.data(), got);
-    const int status = ::pclose(pipe);
-    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    return result;
-}
-
-RunResult runMeshlift(const std::vector<std::string>& arguments, const std::string& redirections) {
-    std::string command = shellQuote(MESHLIFT_BINARY);
-    for (const std::string& argument : arguments) {
-        command.push_back(' ');
-        command.append(shellQuote(argument));
-    }
-    command.push_back(' ');
-    command.append(redirections);
-    return runShell(command);
+RunResult runMeshlift(const std::vector<std::string>& arguments) {
+    return runProgram(MESHLIFT_BINARY, arguments);
 }
 
 Conversion convertInMemory(std::string_view scene, bool quad, std::size_t blockSize,
@@ -89,6 +83,7 @@ Conversion convertInMemory(std::string_view scene, bool quad, std::size_t blockS
     LineSink console = memorySink(result.console);
     EXPECT_TRUE(convertScene(input, document, console,
                              quad ? ConversionMode::quad : ConversionMode::tri, inputPath));
+    result.console = withLfLineBreaks(std::move(result.console));
     return result;
 }
 

@@ -26,19 +26,26 @@ struct RunResult {
     std::string console; // everything the program wrote to standard output
 };
 
+// Paths in tests are UTF-8, as the program takes them, on every platform.
+[[nodiscard]] std::filesystem::path pathOf(std::string_view utf8);
+[[nodiscard]] std::string utf8Of(const std::filesystem::path& path);
+
 [[nodiscard]] std::string readFile(const std::string& path);
 void writeFile(const std::string& path, std::string_view bytes);
 
-// Quotes a word for the shell.
-[[nodiscard]] std::string shellQuote(std::string_view word);
+// Console text with the platform's line breaks turned into LF, so that expected
+// console lines are written once for every platform.
+[[nodiscard]] std::string withLfLineBreaks(std::string console);
 
-// Runs a shell command line and collects its standard output and exit code.
-[[nodiscard]] RunResult runShell(const std::string& command);
+// Runs a program with these arguments, in `folder` when it is not empty, and
+// collects its standard output (line breaks as LF) and exit code. Implemented per
+// platform in process_posix.cpp and process_windows.cpp.
+[[nodiscard]] RunResult runProgram(const std::string& program,
+                                   const std::vector<std::string>& arguments,
+                                   const std::string& folder = "");
 
-// Runs the built program with these arguments; `redirections` is appended to the
-// command line as is (for example "< file" or "<&-").
-[[nodiscard]] RunResult runMeshlift(const std::vector<std::string>& arguments,
-                                    const std::string& redirections = "");
+// Runs the built program with these arguments.
+[[nodiscard]] RunResult runMeshlift(const std::vector<std::string>& arguments);
 
 // The document and console of an in-memory conversion.
 struct Conversion {

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <string_view>
 #include <utility>
 
 namespace meshlift::platform {
@@ -15,6 +16,10 @@ namespace meshlift::platform {
 // -1 is invalid on both.
 using NativeHandle = std::intptr_t;
 inline constexpr NativeHandle kNoHandle = -1;
+
+// What ends a console line: LF on POSIX, CR LF on Windows, as other console programs
+// there end theirs. Document lines end in CR LF everywhere.
+[[nodiscard]] std::string_view consoleLineBreak();
 
 // Closes the file; false when the system reports a failure (a delayed write error
 // on a network file system, for example).

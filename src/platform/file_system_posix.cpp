@@ -32,6 +32,10 @@ File createTemporaryFileIn(const char* dir) {
 
 } // namespace
 
+std::string_view consoleLineBreak() {
+    return "\n";
+}
+
 bool closeHandle(NativeHandle handle) {
     return ::close(fd(handle)) == 0;
 }

@@ -116,9 +116,9 @@ template <typename... Pieces> void holdDocumentLine(LineSink& document, const Pi
     line_pieces::holdLine(document, "\r\n", pieces...);
 }
 
-// A console message: the pieces and LF, written out at once.
+// A console message: the pieces and the platform's line break, written out at once.
 template <typename... Pieces> void writeConsoleLine(LineSink& console, const Pieces&... pieces) {
-    line_pieces::holdLine(console, "\n", pieces...);
+    line_pieces::holdLine(console, platform::consoleLineBreak(), pieces...);
     sendHeldLines(console);
 }
 

@@ -1,12 +1,13 @@
+#include "driver/program.h"
 #include "driver/command_line.h"
 #include "driver/conversion_run.h"
 #include "platform/file_system.h"
 #include "scene/console_lines.h"
 #include "scene/line_sink.h"
 
-using namespace meshlift;
+namespace meshlift {
 
-int main(int argc, char** argv) {
+int runProgram(int argc, char** argv) {
     platform::prepareProcess();
     LineSink console = fileSink(platform::standardOutput());
 
@@ -23,3 +24,5 @@ int main(int argc, char** argv) {
     }
     return runConversion(commandLine, console);
 }
+
+} // namespace meshlift

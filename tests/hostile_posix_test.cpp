@@ -1,0 +1,229 @@
+// Hostile paths, outputs and starts that need a POSIX system: bytes that are no
+// UTF-8 in file names, peak memory, symbolic links, /dev/full, pipes through the
+// shell and closed standard descriptors.
+#include "hostile_scenes.h"
+#include "shell_support.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace meshlift::test {
+namespace {
+
+Outcome runOnFileWithRedirections(const TempDir& dir, std::string_view scene,
+                                  const std::string& redirections) {
+    const std::string input = dir.file("scene.ASE");
+    const std::string output = dir.file("scene.xml");
+    writeFile(input, scene);
+    std::filesystem::remove(output);
+    const RunResult run = runMeshlift({input, output, "tri"}, redirections);
+    return {run.exitCode, readFile(output), run.console};
+}
+
+TEST(HostileInput, HighBytesInPathsReachFileSystemAndMessagesUnchanged) {
+    TempDir dir;
+    const std::string input = dir.file("sc\xe8ne-\xff.ASE");
+    const std::string output = dir.file("out-\xc3\xa9\xfe.xml");
+    writeFile(input, "no objects here\n");
+    const RunResult run = runMeshlift({input, output});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.console, noObjectMessage(input));
+    EXPECT_EQ(readFile(output), emptySceneDocument());
+
+    const std::string missing = dir.file("missing-\xa0\xfe.ASE");
+    const RunResult notOpened = runMeshlift({missing, output});
+    EXPECT_EQ(notOpened.exitCode, 1);
+    EXPECT_EQ(notOpened.console, "Error opening file : " + missing + " !\n");
+}
+
+// Runs the program and returns its peak resident memory in kilobytes, or -1 when
+// the run failed; `console` receives the program's console lines.
+long peakMemoryOfRun(const std::vector<std::string>& arguments, std::string& console) {
+    std::string command = shellQuote(MESHLIFT_PEAK_MEMORY) + " " + shellQuote(MESHLIFT_BINARY);
+    for (const std::string& argument : arguments)
+        command += " " + shellQuote(argument);
+    const RunResult run = runShell(command);
+    const std::size_t lastLine = run.console.rfind('\n', run.console.size() - 2);
+    const std::size_t peakAt = lastLine == std::string::npos ? 0 : lastLine + 1;
+    if (run.exitCode != 0 || run.console.size() < 2) return -1;
+    console = run.console.substr(0, peakAt);
+    return std::stol(run.console.substr(peakAt));
+}
+
+constexpr std::size_t kHugeLine = 50u << 20;
+
+// CR alone does not end a line: 50 MB of scene lines ending in CR are one line.
+// Appended in pieces, so that the test itself never holds the whole line.
+void appendCrOnlyFiller(const std::string& path, std::size_t size) {
+    const std::string_view line = "\t\t\t*MESH_VERTEX    0\t-10.0000\t-10.0000\t0.0000\r";
+    std::string piece;
+    while (piece.size() < (1 << 20))
+        piece.append(line);
+    std::ofstream out(path, std::ios::binary | std::ios::app);
+    for (std::size_t left = size; left > 0;) {
+        const std::size_t n = std::min(left, piece.size());
+        out.write(piece.data(), static_cast<std::streamsize>(n));
+        left -= n;
+    }
+}
+
+// Peak memory of a run on a tiny scene: what the program and its runtime (a
+// sanitizer's, for one) cost whatever the input.
+long baselinePeakKb(const TempDir& dir) {
+    writeFile(dir.file("tiny.ASE"), "*COMMENT\n");
+    std::string console;
+    return peakMemoryOfRun({dir.file("tiny.ASE"), dir.file("tiny.xml")}, console);
+}
+
+// Memory in proportion to the longest matched line, not to the input: a line that
+// matches nothing is never held whole, and one that matches is held about once.
+TEST(HostileInput, HugeCrOnlyLineWithoutKeywordKeepsMemoryBounded) {
+    TempDir dir;
+    const std::string input = dir.file("huge.ASE");
+    appendCrOnlyFiller(input, kHugeLine);
+    std::string console;
+    const long peakKb = peakMemoryOfRun({input, dir.file("huge.xml")}, console);
+    RecordProperty("peak_kb", std::to_string(peakKb));
+    ASSERT_GT(peakKb, 0) << "the run failed";
+    EXPECT_EQ(readFile(dir.file("huge.xml")), emptySceneDocument());
+    EXPECT_EQ(console, noObjectMessage(input));
+    const long baselineKb = baselinePeakKb(dir);
+    ASSERT_GT(baselineKb, 0);
+    EXPECT_LT((peakKb - baselineKb) * 1024, static_cast<long>(kHugeLine / 4))
+        << peakKb << " kB against " << baselineKb << " kB";
+}
+
+TEST(HostileInput, HugeCrOnlyLineWithKeywordIsTheOnlyLine) {
+    TempDir dir;
+    const std::string input = dir.file("huge.ASE");
+    appendCrOnlyFiller(input, kHugeLine / 2);
+    {
+        std::ofstream out(input, std::ios::binary | std::ios::app);
+        out << "*GEOMOBJECT {\r\t*NODE_NAME \"Box\"\r\t*MESH {\r";
+    }
+    appendCrOnlyFiller(input, kHugeLine / 2);
+    std::string console;
+    const long peakKb = peakMemoryOfRun({input, dir.file("huge.xml")}, console);
+    RecordProperty("peak_kb", std::to_string(peakKb));
+    ASSERT_GT(peakKb, 0) << "the run failed";
+    // The object's line held the whole input: no name, no colour, no mesh after it.
+    EXPECT_EQ(console, "Error : no *MESH found in *GEOMOBJECT !\n");
+    EXPECT_EQ(readFile(dir.file("huge.xml")),
+              joinLines({std::string(kSceneStart), objectLine("\"obj_0\"", "0xAAAAAA"), "</object>",
+                         std::string(kSceneEnd)}));
+    const long baselineKb = baselinePeakKb(dir);
+    ASSERT_GT(baselineKb, 0);
+    EXPECT_LT((peakKb - baselineKb) * 1024, static_cast<long>(4 * kHugeLine))
+        << peakKb << " kB against " << baselineKb << " kB";
+}
+
+TEST(HostileOutput, OutputThatIsTheInputThroughALinkIsRefused) {
+    TempDir dir;
+    const std::string input = dir.file("scene.ASE");
+    const std::string link = dir.file("link.xml");
+    writeFile(input, kNamedTriangle);
+    std::filesystem::create_symlink(input, link);
+    for (const std::string& output : {link, input}) {
+        const RunResult run = runMeshlift({input, output});
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_EQ(run.console, "Error creating file : " + output + " !\n");
+        EXPECT_EQ(readFile(input), kNamedTriangle);
+    }
+    // The same through a link on the input side.
+    const RunResult reversed = runMeshlift({link, input});
+    EXPECT_EQ(reversed.exitCode, 1);
+    EXPECT_EQ(reversed.console, "Error creating file : " + input + " !\n");
+    EXPECT_EQ(readFile(input), kNamedTriangle);
+}
+
+TEST(HostileOutput, FailedWritesAreReported) {
+    TempDir dir;
+    const std::string input = dir.file("scene.ASE");
+    writeFile(input, kNamedTriangle);
+    const RunResult run = runMeshlift({input, "/dev/full"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.console, "Error writing file : /dev/full !\n");
+}
+
+// Runs the program with the document going to a pipe, and returns what came out of
+// the pipe (document and console lines together) and the program's exit code.
+Outcome runIntoPipe(const TempDir& dir, const std::string& input) {
+    const std::string exitFile = dir.file("exit-code");
+    const RunResult run = runShell("{ " + shellQuote(MESHLIFT_BINARY) + " " + shellQuote(input) +
+                                   " /dev/stdout; echo $? > " + shellQuote(exitFile) + "; } | cat");
+    std::string code = readFile(exitFile);
+    return {code.empty() ? -1 : std::stoi(code), run.console, ""};
+}
+
+TEST(HostileOutput, PipeGivesTheSameBytesAsAFile) {
+    TempDir dir;
+    const std::string input = dir.file("scene.ASE");
+    const std::string scene = kNamedTriangle + kNamedTriangle;
+    writeFile(input, scene);
+    const RunResult toFile = runMeshlift({input, dir.file("scene.xml")});
+    ASSERT_EQ(toFile.exitCode, 0);
+    ASSERT_EQ(toFile.console, "");
+    const Outcome piped = runIntoPipe(dir, input);
+    EXPECT_EQ(piped.exitCode, 0);
+    EXPECT_EQ(piped.document, readFile(dir.file("scene.xml")));
+}
+
+TEST(HostileOutput, PipeInterleavesDocumentAndConsoleLinesInOrder) {
+    TempDir dir;
+    const std::string input = dir.file("scene.ASE");
+    writeFile(input, "*GEOMOBJECT\n*NODE_NAME \"P\"\n*MESH\n*MESH_NUMVERTEX 3\n*MESH_NUMFACES 1\n"
+                     "*MESH_VERTEX_LIST\n*MESH_VERTEX 0 1 2 3\n*MESH_VERTEX 1 4 5 6\n");
+    const Outcome piped = runIntoPipe(dir, input);
+    EXPECT_EQ(piped.exitCode, 0);
+    EXPECT_EQ(piped.document, std::string(kSceneStart) + "\r\n" + objectLine("\"P\"", "0xAAAAAA") +
+                                  "\r\n<nodes>\r\n" + "<node id=\"0\" xyz=\"1,2,3\"/>\r\n" +
+                                  "<node id=\"1\" xyz=\"4,5,6\"/>\r\n" +
+                                  std::string(kMissingVertex) + "</nodes>\r\n" +
+                                  std::string(kMissingFaceList) + "</object>\r\n</scene>\r\n");
+}
+
+TEST(HostileInput, PipedInputGivesTheSameBytesAsAFile) {
+    TempDir dir;
+    const std::string input = dir.file("scene.ASE");
+    // Colour lines after the meshes make the look-ahead go back in a pipe too.
+    const std::string scene = randomBytes(3 << 20, 99) + "\n" + kNamedTriangle +
+                              triangleScene("*NODE_NAME \"Two\"", "*WIREFRAME_COLOR 0 0 1") +
+                              "*GEOMOBJECT\n";
+    writeFile(input, scene);
+    const RunResult fromFile = runMeshlift({input, dir.file("file.xml")});
+    const RunResult fromPipe =
+        runShell("cat " + shellQuote(input) + " | " + shellQuote(MESHLIFT_BINARY) + " /dev/stdin " +
+                 shellQuote(dir.file("pipe.xml")));
+    EXPECT_EQ(fromFile.exitCode, 0);
+    EXPECT_EQ(fromPipe.exitCode, 0);
+    EXPECT_EQ(fromPipe.console, fromFile.console);
+    EXPECT_EQ(readFile(dir.file("pipe.xml")), readFile(dir.file("file.xml")));
+    EXPECT_EQ(fromFile.console, "Error : no *MESH found in *GEOMOBJECT !\n");
+}
+
+TEST(HostileStart, ClosedStandardDescriptorsKeepConsoleOutOfTheDocument) {
+    // The scene writes error lines; none of them may end up in the document.
+    const std::string scene = "*GEOMOBJECT\n*NODE_NAME \"P\"\n*MESH\n*MESH_NUMVERTEX 2\n"
+                              "*MESH_NUMFACES 0\n*MESH_VERTEX_LIST\n*MESH_VERTEX 0 1 2 3\n";
+    const std::string document = joinLines(
+        {std::string(kSceneStart), objectLine("\"P\"", "0xAAAAAA"), "<nodes>",
+         R"(<node id="0" xyz="1,2,3"/>)", "</nodes>", "</object>", std::string(kSceneEnd)});
+    const std::string console = std::string(kMissingVertex) + std::string(kMissingFaceList);
+    for (const std::string redirections : {"<&-", ">&-", "<&- >&-", "<&- >&- 2>&-"}) {
+        SCOPED_TRACE(redirections);
+        TempDir dir;
+        const Outcome run = runOnFileWithRedirections(dir, scene, redirections);
+        EXPECT_EQ(run.exitCode, 0);
+        EXPECT_EQ(run.document, document);
+        const bool consoleClosed = redirections.find(">&-") != std::string::npos;
+        EXPECT_EQ(run.console, consoleClosed ? "" : console);
+    }
+}
+
+} // namespace
+} // namespace meshlift::test
