@@ -213,9 +213,12 @@ ReadResult readSome(NativeHandle handle, char* data, std::size_t size) {
     DWORD got = 0;
     const DWORD wanted = static_cast<DWORD>(std::min(size, kMaxTransfer));
     if (::ReadFile(win(handle), data, wanted, &got, nullptr)) return {got, false};
-    // The writer closing its end of a pipe is the end of the input, not an error.
+    // The writer closing its end of a pipe, or a pipe server disconnecting once it
+    // has written everything, is the end of the input, not an error.
     const DWORD error = ::GetLastError();
-    if (error == ERROR_BROKEN_PIPE || error == ERROR_HANDLE_EOF) return {0, false};
+    if (error == ERROR_BROKEN_PIPE || error == ERROR_PIPE_NOT_CONNECTED ||
+        error == ERROR_HANDLE_EOF)
+        return {0, false};
     return {0, true};
 }
 
