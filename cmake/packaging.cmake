@@ -1,5 +1,12 @@
-# Install rules and the Debian package: `cmake --install` puts the program in bin/ and
-# its manual page in share/man/man1/; `cpack -G DEB` in the build tree makes meshlift_*.deb.
+# Install rules and the packages: on POSIX `cmake --install` puts the program in bin/
+# and its manual page in share/man/man1/, and `cpack -G DEB` in the build tree makes
+# meshlift_*.deb; for Windows, `cpack` makes Meshlift-<version>-win64.zip with the
+# program, the README and the manual as text.
+
+if(WIN32)
+    include(${CMAKE_CURRENT_LIST_DIR}/packaging_windows.cmake)
+    return()
+endif()
 
 include(GNUInstallDirs)
 
