@@ -104,8 +104,8 @@ TEST(HostileInput, HighBytesInNamesAreCopiedUnchanged) {
 }
 
 TEST(HostileInput, EndMarkAsFirstByteGivesAnEmptyInput) {
-    const std::string scene =
-        "\x1a" + triangleScene("*NODE_NAME \"Box\"", "*WIREFRAME_COLOR 1.0 0.5 0.0");
+    const std::string scene = std::string("\x1a").append(
+        triangleScene("*NODE_NAME \"Box\"", "*WIREFRAME_COLOR 1.0 0.5 0.0"));
     expectConversion(scene, false, emptySceneDocument(), noObjectMessage("scene.ASE"));
     expectConversion(scene, true, emptySceneDocument(), noObjectMessage("scene.ASE"));
 }
@@ -135,7 +135,7 @@ TEST(HostileInput, CountsAtAndBeyondThe32BitLimits) {
         std::vector<std::string> lines = {std::string(kSceneStart)};
         for (std::string_view name : {"A", "B", "C", "D"}) {
             const bool counted = name == "A" || name == "B";
-            lines.push_back(objectLine("\"" + std::string(name) + "\"", "0xAAAAAA"));
+            lines.push_back(objectLine(std::string("\"").append(name).append("\""), "0xAAAAAA"));
             lines.push_back("<nodes>");
             if (counted) lines.push_back(oneNode);
             lines.insert(lines.end(), {"</nodes>", "<polygons>"});
