@@ -49,7 +49,10 @@ RunResult runProgram(const std::string& program, const std::vector<std::string>&
 
     SECURITY_ATTRIBUTES inherited{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
     Handle reader, writer;
-    if (!::CreatePipe(&reader.value, &writer.value, &inherited, 0)) return result;
+    if (!::CreatePipe(&reader.value, &writer.value, &inherited, 0)) {
+        result.console = "CreatePipe failed: " + std::to_string(::GetLastError());
+        return result;
+    }
     ::SetHandleInformation(reader.value, HANDLE_FLAG_INHERIT, 0);
     Handle input;
     input.value = ::CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
@@ -63,9 +66,19 @@ RunResult runProgram(const std::string& program, const std::vector<std::string>&
     startup.hStdError = ::GetStdHandle(STD_ERROR_HANDLE);
     PROCESS_INFORMATION process{};
     const std::wstring directory = pathOf(folder).wstring();
-    if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                          folder.empty() ? nullptr : directory.c_str(), &startup, &process))
+    // A start that fails is tried again: under Wine, on a loaded machine, a start has
+    // been seen to fail once and succeed the next time.
+    bool started = false;
+    for (int attempt = 0; attempt < 3 && !started; ++attempt) {
+        if (attempt > 0) ::Sleep(200);
+        started =
+            ::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                             folder.empty() ? nullptr : directory.c_str(), &startup, &process) != 0;
+    }
+    if (!started) {
+        result.console = "CreateProcessW failed: " + std::to_string(::GetLastError());
         return result;
+    }
     Handle thread{process.hThread};
     Handle child{process.hProcess};
     ::CloseHandle(writer.value); // the child's copy is the only writer left

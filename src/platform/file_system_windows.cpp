@@ -66,10 +66,12 @@ bool isDisk(HANDLE handle) {
     return ::GetFileType(handle) == FILE_TYPE_DISK;
 }
 
-// A pipe or a device has no file id; it is told apart by its handle, which no other
-// open file shares.
+// A pipe or a device has no file id, and a handle's value is given out again once it
+// is closed (a piped input's is, after spooling): each look at one gives a fresh
+// identity, equal to no other.
 FileIdentity identityOfStream(HANDLE handle) {
-    return {~std::uint64_t{0}, ::GetFileType(handle), static_cast<std::uint64_t>(native(handle))};
+    static std::atomic<std::uint64_t> streams{0};
+    return {~std::uint64_t{0}, ::GetFileType(handle), ++streams};
 }
 
 std::optional<FileIdentity> identityOfDiskFile(HANDLE handle) {
