@@ -53,6 +53,7 @@ function(meshlift_install_package_docs component package)
             DESTINATION "${CMAKE_INSTALL_DATAROOTDIR}/doc/${package}" COMPONENT ${component})
 endfunction()
 meshlift_install_package_docs(meshlift meshlift)
+meshlift_install_package_docs(dev libmeshlift-dev)
 
 set(CPACK_PACKAGE_NAME meshlift)
 set(CPACK_PACKAGE_VENDOR "Meshlift developers")
@@ -83,5 +84,17 @@ set(CPACK_PRE_BUILD_SCRIPTS "${CMAKE_CURRENT_LIST_DIR}/compress_man_pages.cmake"
 
 set(CPACK_DEBIAN_MESHLIFT_PACKAGE_NAME meshlift)
 set(CPACK_DEBIAN_MESHLIFT_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION_SUMMARY}\n${CPACK_PACKAGE_DESCRIPTION}")
+
+set(CPACK_DEBIAN_DEV_PACKAGE_NAME libmeshlift-dev)
+set(CPACK_DEBIAN_DEV_PACKAGE_SECTION libdevel)
+string(JOIN "\n" CPACK_DEBIAN_DEV_DESCRIPTION
+    "library to convert the meshes of ASE scenes into XML scene documents"
+    "The Meshlift conversion as a static C++ library: it converts an ASE scene"
+    "(ASCII scene export) from a file, a buffer or a file descriptor into an"
+    "XML scene document, byte for byte as the meshlift program does, writing"
+    "the document to a file or handing each line to a callback."
+    "."
+    "This package holds the header, the static library, the CMake package"
+    "(find_package(Meshlift CONFIG)) and the pkg-config file.")
 
 include(CPack)

@@ -23,7 +23,10 @@ void sendHeldLines(LineSink& sink) {
     std::size_t start = 0;
     for (std::size_t i = 0; i < sink.held; ++i) {
         const std::size_t end = sink.heldEnds[i];
-        if (sink.memory != nullptr)
+        if (sink.receiver != nullptr) {
+            if (!sink.receiver(sink.receiverContext, std::string_view(data + start, end - start)))
+                sink.failed = true;
+        } else if (sink.memory != nullptr)
             sink.memory->append(data + start, end - start);
         else if (!writeAll(sink.fd, data + start, end - start))
             sink.failed = true;

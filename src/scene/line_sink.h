@@ -10,16 +10,20 @@
 
 namespace meshlift {
 
-// Where whole lines go: a file descriptor (the scene document, the console) or a
-// string (tests and fuzzing). Each line leaves in a single write, so a line is
-// never split between two writes and is out as soon as it is complete; lines that
-// become complete together may be held and then leave back to back.
+// Where whole lines go: a file descriptor (the scene document, the console), a
+// string (tests and fuzzing) or a receiver function (library callers). Each line
+// leaves in a single write, so a line is never split between two writes and is out
+// as soon as it is complete; lines that become complete together may be held and
+// then leave back to back.
 struct LineSink {
     static constexpr std::size_t kMaxHeldLines = 8;
 
-    int fd = -1;                   // used when `memory` is null
+    int fd = -1;                   // used when `memory` and `receiver` are null
     std::string* memory = nullptr; // collects the lines instead of a file
-    std::unique_ptr<char[]> line;  // the lines being assembled; reused for every line
+    // Receives each line instead, when set; returns false when the line was not taken.
+    bool (*receiver)(void* context, std::string_view line) = nullptr;
+    void* receiverContext = nullptr;
+    std::unique_ptr<char[]> line; // the lines being assembled; reused for every line
     std::size_t capacity = 0;
     std::size_t pending = 0; // bytes assembled so far
     // Ends of the complete lines held in `line`, each still to be written.
@@ -36,6 +40,13 @@ struct LineSink {
 [[nodiscard]] inline LineSink memorySink(std::string& memory) {
     LineSink sink;
     sink.memory = &memory;
+    return sink;
+}
+[[nodiscard]] inline LineSink receiverSink(bool (*receiver)(void*, std::string_view),
+                                           void* context) {
+    LineSink sink;
+    sink.receiver = receiver;
+    sink.receiverContext = context;
     return sink;
 }
 
