@@ -9,7 +9,8 @@
 //   the exit code is the one the program would end with. Document lines end in CR LF,
 //   console lines in LF.
 // - No exceptions leave these calls (they are noexcept). Failures come back in the
-//   result, as the program reports them: a console line and exit code 1.
+//   result, as the program reports them: a console line and exit code 1. A
+//   conversion that runs out of memory ends with exit code 1.
 // - Separate conversions may run at the same time on separate threads; they share
 //   nothing. One conversion uses one thread, the caller's.
 // - Memory stays bounded as in the program: a scene is read as a stream, and the
@@ -62,14 +63,15 @@ using LineCallback = std::function<void(LineKind kind, std::string_view line)>;
 // Converts a scene held in memory, handing every document line and every console line
 // to `onLine`. `inputName` stands for the input's path in the console lines that name
 // it. The exit code is 0, or 1 when `onLine` threw: no line follows the one whose call
-// threw, and the exception is not passed on.
+// threw, and the exception is not passed on. The scene is not copied.
 [[nodiscard]] Result convertBuffer(std::string_view scene, Mode mode, const LineCallback& onLine,
                                    std::string_view inputName = "scene.ASE") noexcept;
 
 // The same for a scene read from an open, readable file descriptor (a file, a pipe, a
-// socket), from its current position to its end. The descriptor stays open and
-// remains the caller's. When it cannot be read, the console line is
-// "Error opening file : <inputName> !" and the exit code 1.
+// socket), from where it stands to its end. It is first copied to a temporary file,
+// as the program copies a piped input. The descriptor stays open and remains the
+// caller's. When it cannot be read, the console line is the program's for an input
+// it cannot read ("Error reading file : <inputName> !") and the exit code 1.
 [[nodiscard]] Result convertDescriptor(int fd, Mode mode, const LineCallback& onLine,
                                        std::string_view inputName = "scene.ASE") noexcept;
 
