@@ -16,10 +16,11 @@
 // - Memory stays bounded as in the program: a scene is read as a stream, and the
 //   document is handed on line by line, never held whole (apart from a buffer that
 //   the caller passes in, which stays the caller's).
-// - Nothing of the process is changed: no signal handler, no environment variable,
-//   no standard stream. Like any program, a caller that writes a document to a pipe
-//   whose reader has gone gets SIGPIPE unless it ignores it (the Meshlift program
-//   does, and then reports a failed write).
+// - Nothing of the process is changed: no signal handler, no environment variable.
+//   Standard output is written only when an output path names the file it writes
+//   to, as in the program. Like any program, a caller that writes a document to a
+//   pipe whose reader has gone gets SIGPIPE unless it ignores it (the Meshlift
+//   program does, and then reports a failed write).
 //
 // A scene read from a pipe or another stream is first copied to an unlinked temporary
 // file in $TMPDIR (else /tmp), as the program does.
@@ -36,9 +37,9 @@ namespace meshlift {
 enum class Mode { tri, quad };
 
 // What a conversion ended with: the program's exit code (0 when the conversion ran,
-// also for a scene with missing records; 1 when a file could not be opened, created or
-// written) and the console lines that were not handed to a callback, each ending in
-// LF, exactly as the program prints them.
+// also for a scene with missing records; 1 when a file could not be opened, read,
+// created or written) and the console lines that were not handed to a callback, each
+// ending in LF, exactly as the program prints them.
 struct Result {
     int exitCode = 0;
     std::string console;
@@ -53,7 +54,8 @@ using LineCallback = std::function<void(LineKind kind, std::string_view line)>;
 // Converts the scene at `inputPath` into a document at `outputPath`, created or
 // truncated, like `Meshlift inputPath outputPath mode`. The console lines are
 // collected in the result, or, when `onConsoleLine` is given, handed to it as they
-// come (with kind LineKind::console) and the result's console stays empty.
+// come (with kind LineKind::console) and the result's console stays empty; when it
+// throws, no later line reaches it and the exit code is 1.
 // An output path that names the input file itself is refused, and the input is left
 // untouched.
 [[nodiscard]] Result convertFile(std::string_view inputPath, std::string_view outputPath,

@@ -94,6 +94,7 @@ Result convertFile(std::string_view inputPath, std::string_view outputPath, Mode
             Receiver receiver{&onConsoleLine, LineKind::console, &stopped};
             LineSink console = receiverSink(receiveLine, &receiver);
             result.exitCode = runWithConsole(commandLine, console);
+            if (stopped) result.exitCode = 1;
         } else {
             LineSink console = memorySink(result.console);
             result.exitCode = runWithConsole(commandLine, console);
