@@ -140,9 +140,4 @@ std::optional<std::uint64_t> searchKeywordLine(InputSource& source, InputWindow&
     return std::nullopt;
 }
 
-bool findKeywordLine(InputFile& input, const Keyword& keyword, LineStream& stream) {
-    return searchKeywordLine(input.source, input.window, input.position, keyword, stream)
-        .has_value();
-}
-
 } // namespace meshlift

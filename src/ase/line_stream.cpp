@@ -12,16 +12,10 @@ using masks::kWideBlock;
 static_assert(kReadPastEnd >= kWideBlock - 1);
 static_assert(kReadPastEnd >= TokenText::kInline);
 
-void rewind(LineStream& stream) {
-    stream.cursor = 0;
-    stream.failed = false;
-    stream.blanksValid = false;
-}
-
 void showStored(LineStream& stream, std::size_t size) {
     stream.text = std::string_view(stream.storage.data(), size);
     stream.viewed = false;
-    rewind(stream);
+    rewindLine(stream);
 }
 
 // Blank bits of the block of the text from `base`, with the bits past the text set.
@@ -60,12 +54,6 @@ std::size_t nextNonBlank(LineStream& stream, std::size_t from) {
 }
 
 } // namespace
-
-void viewLine(LineStream& stream, std::string_view line) {
-    stream.text = line;
-    stream.viewed = true;
-    rewind(stream);
-}
 
 void copyLine(LineStream& stream, std::string_view line) {
     stream.storage.resize(line.size() + kReadPastEnd);

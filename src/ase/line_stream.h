@@ -36,9 +36,20 @@ struct LineStream {
     bool blanksValid = false;
 };
 
+// Reads the text again from its start, with nothing failed.
+inline void rewindLine(LineStream& stream) {
+    stream.cursor = 0;
+    stream.failed = false;
+    stream.blanksValid = false;
+}
+
 // Shows a line of an input window without copying it; it stays valid until that
 // window moves.
-void viewLine(LineStream& stream, std::string_view line);
+inline void viewLine(LineStream& stream, std::string_view line) {
+    stream.text = line;
+    stream.viewed = true;
+    rewindLine(stream);
+}
 
 // Shows a copy of `line`.
 void copyLine(LineStream& stream, std::string_view line);
