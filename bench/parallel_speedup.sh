@@ -60,6 +60,8 @@ done
 m1=$(printf '%s\n' "${one[@]}" | median)
 m2=$(printf '%s\n' "${two[@]}" | median)
 echo "folder: $files scenes, $((bytes / 1000000)) MB ($copies copies of $corpus), $(nproc) cores"
+# Other work on the machine takes cores from the two processes: say how much there was.
+[ -r /proc/loadavg ] && echo "load average at the end: $(cut -d' ' -f1-3 /proc/loadavg)"
 echo "-P 1: median $m1 s over $repeats runs (${one[*]})"
 echo "-P 2: median $m2 s over $repeats runs (${two[*]})"
 awk -v a="$m1" -v b="$m2" -v n="$files" 'BEGIN {
