@@ -42,27 +42,25 @@ convert_folder() { # PROCESSES: converts every scene of the folder, fails when o
             'status=0; for f; do "$MESHLIFT" "$f" "${f%.*}.xml" >/dev/null || status=1; done
              exit $status' sh
 }
-seconds() { # COMMAND...: the wall time of the command, in seconds
-    local start end
-    start=$(date +%s%N)
-    "$@"
-    end=$(date +%s%N)
-    awk -v ns=$((end - start)) 'BEGIN { printf "%.3f\n", ns / 1e9 }'
+measure() { # PROCESSES: "wall cpu" seconds of converting the folder (cpu: user + system)
+    local TIMEFORMAT='%R %U %S'
+    { time convert_folder "$1"; } 2>&1 | awk '{ printf "%.3f %.3f\n", $1, $2 + $3 }'
 }
 median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
 convert_folder 2 # warm the page cache and check that every scene converts
-one=() two=()
+runs1=() runs2=()
 for ((r = 0; r < repeats; r++)); do
-    one+=("$(seconds convert_folder 1)")
-    two+=("$(seconds convert_folder 2)")
+    runs1+=("$(measure 1)")
+    runs2+=("$(measure 2)")
 done
-m1=$(printf '%s\n' "${one[@]}" | median)
-m2=$(printf '%s\n' "${two[@]}" | median)
+column() { printf '%s\n' "${@:2}" | cut -d' ' -f"$1" | median; }
+wall1=$(column 1 "${runs1[@]}") cpu1=$(column 2 "${runs1[@]}")
+wall2=$(column 1 "${runs2[@]}") cpu2=$(column 2 "${runs2[@]}")
 echo "folder: $files scenes, $((bytes / 1000000)) MB ($copies copies of $corpus), $(nproc) cores"
 # Other work on the machine takes cores from the two processes: say how much there was.
 [ -r /proc/loadavg ] && echo "load average at the end: $(cut -d' ' -f1-3 /proc/loadavg)"
-echo "-P 1: median $m1 s over $repeats runs (${one[*]})"
-echo "-P 2: median $m2 s over $repeats runs (${two[*]})"
-awk -v a="$m1" -v b="$m2" -v n="$files" 'BEGIN {
+echo "-P 1: median wall $wall1 s, CPU $cpu1 s over $repeats runs"
+echo "-P 2: median wall $wall2 s, CPU $cpu2 s over $repeats runs"
+awk -v a="$wall1" -v b="$wall2" -v n="$files" 'BEGIN {
     printf "speed-up of -P 2 over -P 1: %.2f; %.0f scenes/s with -P 1, %.0f with -P 2\n", a / b, n / a, n / b }'
