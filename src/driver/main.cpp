@@ -1,10 +1,19 @@
 #include "driver/command_line.h"
-#include "driver/conversion_run.h"
+#include "meshlift/meshlift.h"
 #include "platform/file_system.h"
 #include "scene/console_lines.h"
 #include "scene/line_sink.h"
 
 using namespace meshlift;
+
+namespace {
+
+// Each console line of the conversion leaves in one write as soon as it is complete.
+void writeToConsole(LineKind, std::string_view line) {
+    (void)platform::writeAll(platform::standardOutput(), line.data(), line.size());
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
     platform::prepareProcess();
@@ -21,5 +30,7 @@ int main(int argc, char** argv) {
     case CommandLineError::none:
         break;
     }
-    return runConversion(commandLine, console);
+    const Mode mode = commandLine.mode == ConversionMode::quad ? Mode::quad : Mode::tri;
+    return convertFile(commandLine.inputPath, commandLine.outputPath, mode, writeToConsole)
+        .exitCode;
 }

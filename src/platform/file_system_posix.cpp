@@ -138,6 +138,10 @@ NativeHandle standardOutput() {
     return STDOUT_FILENO;
 }
 
+NativeHandle handleOfDescriptor(int descriptor) {
+    return descriptor;
+}
+
 void prepareProcess() {
     for (int standard = 0; standard <= 2; ++standard) {
         if (::fcntl(standard, F_GETFD) == -1 && errno == EBADF) {
