@@ -1,8 +1,8 @@
 # The Windows zip: Meshlift.exe (linked statically, so it needs only the DLLs that
 # come with Windows), README.md and the manual page rendered as Meshlift.txt.
 
-install(TARGETS Meshlift RUNTIME DESTINATION .)
-install(FILES "${PROJECT_SOURCE_DIR}/README.md" DESTINATION .)
+install(TARGETS Meshlift RUNTIME DESTINATION . COMPONENT meshlift)
+install(FILES "${PROJECT_SOURCE_DIR}/README.md" DESTINATION . COMPONENT meshlift)
 
 find_program(MESHLIFT_GROFF groff)
 if(MESHLIFT_GROFF)
@@ -15,7 +15,7 @@ if(MESHLIFT_GROFF)
         DEPENDS "${PROJECT_SOURCE_DIR}/doc/Meshlift.1" "${CMAKE_CURRENT_LIST_DIR}/render_manual.cmake"
         VERBATIM)
     add_custom_target(manual_text ALL DEPENDS "${manual_text}")
-    install(FILES "${manual_text}" DESTINATION .)
+    install(FILES "${manual_text}" DESTINATION . COMPONENT meshlift)
 else()
     message(WARNING "groff not found: the Windows zip will have no manual")
 endif()
@@ -25,6 +25,9 @@ set(CPACK_PACKAGE_VENDOR "Meshlift developers")
 set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "convert the meshes of ASE scenes into XML scene documents")
 set(CPACK_GENERATOR ZIP)
+# The program's component alone: the library's files (component `dev`) are for the
+# POSIX packages.
+set(CPACK_INSTALL_CMAKE_PROJECTS "${PROJECT_BINARY_DIR};${PROJECT_NAME};meshlift;/")
 set(CPACK_PACKAGE_FILE_NAME "Meshlift-${PROJECT_VERSION}-win64")
 set(CPACK_STRIP_FILES ON)
 

@@ -49,6 +49,10 @@ InputOpenResult openInputSource(InputSource& source, const char* path) {
     return spool(opened->file.get(), source);
 }
 
+InputOpenResult openStreamSource(InputSource& source, platform::NativeHandle stream) {
+    return spool(stream, source);
+}
+
 void openMemorySource(InputSource& source, std::string_view bytes) {
     source.memory = bytes;
     source.sizeHint = bytes.size();

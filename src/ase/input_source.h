@@ -33,6 +33,10 @@ enum class InputOpenResult { opened, cannotOpen, cannotRead };
 // temporary file first; a read error while copying is `cannotRead`.
 [[nodiscard]] InputOpenResult openInputSource(InputSource& source, const char* path);
 
+// Reads a stream that is already open and stays the caller's, from where it stands
+// to its end, through a temporary file like every stream.
+[[nodiscard]] InputOpenResult openStreamSource(InputSource& source, platform::NativeHandle stream);
+
 // Reads from memory instead of a file; `bytes` must outlive the source.
 void openMemorySource(InputSource& source, std::string_view bytes);
 

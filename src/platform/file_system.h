@@ -108,6 +108,9 @@ struct ReadResult {
 
 [[nodiscard]] NativeHandle standardOutput();
 
+// The handle behind a C runtime file descriptor, which stays the caller's.
+[[nodiscard]] NativeHandle handleOfDescriptor(int descriptor);
+
 // Makes the process safe to run from any caller: a standard handle that was closed
 // is taken by a null device before any file is opened (so no file can become the
 // console), and a closed pipe shows as a failed write instead of ending the process.

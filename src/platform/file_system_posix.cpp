@@ -26,7 +26,10 @@ File createTemporaryFileIn(const char* dir) {
 #endif
     std::string name = std::string(dir) + "/meshlift-spool-XXXXXX";
     File named(::mkstemp(name.data()));
-    if (named.valid()) ::unlink(name.c_str()); // gone from the folder, kept while open
+    if (!named.valid()) return named;
+    ::unlink(name.c_str()); // gone from the folder, kept while open
+    // A program that embeds the converter and starts others must not hand them the copy.
+    ::fcntl(fd(named.get()), F_SETFD, FD_CLOEXEC);
     return named;
 }
 
@@ -137,6 +140,10 @@ File createTemporaryFile() {
 
 NativeHandle standardOutput() {
     return STDOUT_FILENO;
+}
+
+NativeHandle handleOfDescriptor(int descriptor) {
+    return descriptor;
 }
 
 void prepareProcess() {

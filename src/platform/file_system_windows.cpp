@@ -248,6 +248,11 @@ NativeHandle standardOutput() {
     return handle == nullptr ? kNoHandle : native(handle);
 }
 
+NativeHandle handleOfDescriptor(int descriptor) {
+    if (descriptor < 0) return kNoHandle;
+    return static_cast<NativeHandle>(::_get_osfhandle(descriptor));
+}
+
 // New handles never take the place of a closed standard handle on Windows, and a
 // write to a closed pipe fails without a signal, so only the runtime's own standard
 // output needs setting: to binary, in case anything writes through it.

@@ -22,7 +22,10 @@ void sendHeldLines(LineSink& sink) {
     const bool stopped = sink.stopWhen != nullptr && *sink.stopWhen;
     for (std::size_t i = 0; i < sink.held && !stopped; ++i) {
         const std::size_t end = sink.heldEnds[i];
-        if (sink.memory != nullptr)
+        if (sink.receiver != nullptr) {
+            if (!sink.receiver(sink.receiverContext, std::string_view(data + start, end - start)))
+                sink.failed = true;
+        } else if (sink.memory != nullptr)
             sink.memory->append(data + start, end - start);
         else if (!platform::writeAll(sink.file, data + start, end - start))
             sink.failed = true;

@@ -11,15 +11,20 @@
 
 namespace meshlift {
 
-// Where whole lines go: a file descriptor (the scene document, the console) or a
-// string (tests and fuzzing). Each line leaves in a single write, so a line is
-// never split between two writes and is out as soon as it is complete; lines that
-// become complete together may be held and then leave back to back.
+// Where whole lines go: a file descriptor (the scene document, the console), a
+// string (tests and fuzzing) or a receiver function (library callers). Each line
+// leaves in a single write, so a line is never split between two writes and is out
+// as soon as it is complete; lines that become complete together may be held and
+// then leave back to back.
 struct LineSink {
     static constexpr std::size_t kMaxHeldLines = 8;
 
-    platform::NativeHandle file = platform::kNoHandle; // used when `memory` is null
-    std::string* memory = nullptr;                     // collects the lines instead of a file
+    // Used when `memory` and `receiver` are null.
+    platform::NativeHandle file = platform::kNoHandle;
+    std::string* memory = nullptr; // collects the lines instead of a file
+    // Receives each line instead, when set; returns false when the line was not taken.
+    bool (*receiver)(void* context, std::string_view line) = nullptr;
+    void* receiverContext = nullptr;
     // Once this is set, lines are dropped: a conversion whose input failed must not
     // go on writing what it makes of the missing rest.
     const bool* stopWhen = nullptr;
@@ -40,6 +45,13 @@ struct LineSink {
 [[nodiscard]] inline LineSink memorySink(std::string& memory) {
     LineSink sink;
     sink.memory = &memory;
+    return sink;
+}
+[[nodiscard]] inline LineSink receiverSink(bool (*receiver)(void*, std::string_view),
+                                           void* context) {
+    LineSink sink;
+    sink.receiver = receiver;
+    sink.receiverContext = context;
     return sink;
 }
 

@@ -1,0 +1,139 @@
+#include "meshlift/meshlift.h"
+
+#include "ase/input_file.h"
+#include "driver/command_line.h"
+#include "driver/conversion_run.h"
+#include "driver/scene_conversion.h"
+#include "platform/file_system.h"
+#include "scene/console_lines.h"
+#include "scene/line_sink.h"
+
+namespace meshlift {
+
+namespace {
+
+[[nodiscard]] ConversionMode conversionMode(Mode mode) {
+    return mode == Mode::quad ? ConversionMode::quad : ConversionMode::tri;
+}
+
+// Hands the lines of one sink to the caller's callback. A callback that throws stops
+// the delivery: the exception stays here, and no later line reaches the caller, so
+// that what the caller got is always a beginning of the program's output.
+struct Receiver {
+    const LineCallback* onLine = nullptr;
+    LineKind kind = LineKind::document;
+    bool* stopped = nullptr;
+};
+
+bool receiveLine(void* context, std::string_view line) {
+    const Receiver& receiver = *static_cast<const Receiver*>(context);
+    if (*receiver.stopped) return false;
+    try {
+        (*receiver.onLine)(receiver.kind, line);
+        return true;
+    } catch (...) {
+        *receiver.stopped = true;
+        return false;
+    }
+}
+
+// The two sinks of a conversion whose lines all go to one callback.
+struct CallbackSinks {
+    bool stopped = false;
+    Receiver documentReceiver;
+    Receiver consoleReceiver;
+    LineSink document;
+    LineSink console;
+
+    explicit CallbackSinks(const LineCallback& onLine)
+        : documentReceiver{&onLine, LineKind::document, &stopped},
+          consoleReceiver{&onLine, LineKind::console, &stopped},
+          document(receiverSink(receiveLine, &documentReceiver)),
+          console(receiverSink(receiveLine, &consoleReceiver)) {}
+    CallbackSinks(const CallbackSinks&) = delete;
+    CallbackSinks& operator=(const CallbackSinks&) = delete;
+};
+
+int reportPath(LineSink& console, const console::PathMessage& message, std::string_view path) {
+    writeConsoleLine(console, message.before, path, message.after);
+    return 1;
+}
+
+// Converts an opened input into the callback, and reports as the program does when
+// a read fails on the way.
+int convertIntoCallback(InputFile& input, CallbackSinks& sinks, Mode mode,
+                        std::string_view inputName) {
+    const bool converted =
+        convertScene(input, sinks.document, sinks.console, conversionMode(mode), inputName);
+    if (!converted) reportPath(sinks.console, console::kCannotRead, inputName);
+    return converted && !sinks.stopped ? 0 : 1;
+}
+
+// A path holding a NUL byte would be cut short by the system and name another file.
+[[nodiscard]] bool holdsNul(std::string_view path) {
+    return path.find('\0') != std::string_view::npos;
+}
+
+int runWithConsole(const CommandLine& commandLine, LineSink& console) {
+    if (holdsNul(commandLine.inputPath))
+        return reportPath(console, console::kCannotOpen, commandLine.inputPath);
+    if (holdsNul(commandLine.outputPath))
+        return reportPath(console, console::kCannotCreate, commandLine.outputPath);
+    return runConversion(commandLine, console);
+}
+
+} // namespace
+
+Result convertFile(std::string_view inputPath, std::string_view outputPath, Mode mode,
+                   const LineCallback& onConsoleLine) noexcept {
+    Result result;
+    try {
+        const CommandLine commandLine{inputPath, outputPath, conversionMode(mode)};
+        if (onConsoleLine) {
+            bool stopped = false;
+            Receiver receiver{&onConsoleLine, LineKind::console, &stopped};
+            LineSink console = receiverSink(receiveLine, &receiver);
+            result.exitCode = runWithConsole(commandLine, console);
+            if (stopped) result.exitCode = 1;
+        } else {
+            LineSink console = memorySink(result.console);
+            result.exitCode = runWithConsole(commandLine, console);
+        }
+    } catch (...) { // out of memory: the program would end here too
+        result.exitCode = 1;
+    }
+    return result;
+}
+
+Result convertBuffer(std::string_view scene, Mode mode, const LineCallback& onLine,
+                     std::string_view inputName) noexcept {
+    try {
+        CallbackSinks sinks(onLine);
+        InputFile input;
+        openInputMemory(input, scene);
+        return Result{convertIntoCallback(input, sinks, mode, inputName), {}};
+    } catch (...) {
+        return Result{1, {}};
+    }
+}
+
+Result convertDescriptor(int fd, Mode mode, const LineCallback& onLine,
+                         std::string_view inputName) noexcept {
+    try {
+        CallbackSinks sinks(onLine);
+        InputFile input;
+        switch (openStreamSource(input.source, platform::handleOfDescriptor(fd))) {
+        case InputOpenResult::cannotOpen:
+            return Result{reportPath(sinks.console, console::kCannotOpen, inputName), {}};
+        case InputOpenResult::cannotRead:
+            return Result{reportPath(sinks.console, console::kCannotRead, inputName), {}};
+        case InputOpenResult::opened:
+            break;
+        }
+        return Result{convertIntoCallback(input, sinks, mode, inputName), {}};
+    } catch (...) {
+        return Result{1, {}};
+    }
+}
+
+} // namespace meshlift
