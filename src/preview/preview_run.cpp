@@ -43,10 +43,14 @@ void report(const Preview& preview, bool fit) {
         say("fitted camera: " + point(preview.fitted->camera) + " looking at " +
             point(preview.fitted->lookAt) + ", near " + number(preview.fitted->near));
     if (preview.anyCovered) return;
-    if (counts.drawn == 0 && counts.outside == 0)
+    if (counts.drawn > 0)
+        say("Nothing shows: the polygons in view are seen edge-on.");
+    else if (counts.outside > 0)
+        say(fit ? "Nothing is in view." : "Nothing is in view: try --fit to move the camera.");
+    else if (counts.skipped > 0)
         say("Nothing to draw: no polygon has all its corners among its object's nodes.");
     else
-        say(fit ? "Nothing is in view." : "Nothing is in view: try --fit to move the camera.");
+        say("Nothing to draw: the scene holds no polygon.");
 }
 
 bool sameFile(const char* a, const char* b) {
