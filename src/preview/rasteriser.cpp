@@ -1,26 +1,19 @@
 #include "preview/rasteriser.h"
 
+#include "preview/row_fill.h"
+
 #include <algorithm>
 #include <cmath>
 
 namespace meshlift::preview {
 namespace {
 
-constexpr int kFine = 16;    // samples a side of a fine tile
-constexpr int kCoarse = 128; // samples a side of a coarse tile
-constexpr int kFinePerCoarse = kCoarse / kFine;
+// Samples a side of the tiles of each level. Most triangles of a dense scene are hidden
+// by what is drawn already; the largest tiles find that out in a few tests.
+constexpr int kTileSides[] = {kRowSamples, 128, 512};
 
 int tilesFor(int samples, int tile) {
     return (samples + tile - 1) / tile;
-}
-
-// Each row of samples is shifted by its own quarter of a sample, so that the 16 samples
-// of a pixel stand in 16 different columns: an edge at any slant, not just a steep one,
-// then covers a share of them close to its share of the pixel's area.
-constexpr double kRowShift[kSamplesPerSide] = {-0.375, -0.125, 0.125, 0.375};
-
-double sampleX(int x, int y) {
-    return x + 0.5 + kRowShift[y % kSamplesPerSide];
 }
 
 // The largest value of the linear function a·x + b·y + c over the samples of a rectangle
@@ -42,13 +35,18 @@ struct SampleBuffer::Triangle {
 
 SampleBuffer::SampleBuffer(int width, int height, std::uint32_t background)
     : width_(width), height_(height), samplesX_(width * kSamplesPerSide),
-      samplesY_(height * kSamplesPerSide), fineX_(tilesFor(samplesX_, kFine)),
-      fineY_(tilesFor(samplesY_, kFine)), coarseX_(tilesFor(samplesX_, kCoarse)),
-      coarseY_(tilesFor(samplesY_, kCoarse)),
-      inverseDepth_(static_cast<std::size_t>(samplesX_) * samplesY_, 0.0f),
-      colour_(inverseDepth_.size(), background),
-      fineFarthest_(static_cast<std::size_t>(fineX_) * fineY_, 0.0f),
-      coarseFarthest_(static_cast<std::size_t>(coarseX_) * coarseY_, 0.0f) {}
+      samplesY_(height * kSamplesPerSide), stride_(tilesFor(samplesX_, kRowSamples) * kRowSamples),
+      inverseDepth_(static_cast<std::size_t>(stride_) * samplesY_, 0.0f),
+      colour_(inverseDepth_.size(), background) {
+    static_assert(std::size(kTileSides) == kLevels);
+    for (int i = 0; i < kLevels; ++i) {
+        Level& level = levels_[i];
+        level.tile = kTileSides[i];
+        level.countX = tilesFor(samplesX_, level.tile);
+        level.countY = tilesFor(samplesY_, level.tile);
+        level.farthest.assign(static_cast<std::size_t>(level.countX) * level.countY, 0.0f);
+    }
+}
 
 bool SampleBuffer::drawTriangle(const ScreenCorner& a, const ScreenCorner& b, const ScreenCorner& c,
                                 std::uint32_t rgb) {
@@ -82,34 +80,39 @@ bool SampleBuffer::drawTriangle(const ScreenCorner& a, const ScreenCorner& b, co
                    std::max(0, first(std::min({a.y, b.y, c.y}))),
                    std::min(samplesX_ - 1, column(std::max({a.x, b.x, c.x}))),
                    std::min(samplesY_ - 1, last(std::max({a.y, b.y, c.y})))};
+    if (box.x0 > box.x1 || box.y0 > box.y1) return false;
+    const int top = kLevels - 1;
+    const int side = levels_[top].tile;
     bool changed = false;
-    for (int cy = box.y0 / kCoarse; cy <= box.y1 / kCoarse && box.x0 <= box.x1; ++cy) {
-        for (int cx = box.x0 / kCoarse; cx <= box.x1 / kCoarse; ++cx) {
-            const Rect coarse{std::max(box.x0, cx * kCoarse), std::max(box.y0, cy * kCoarse),
-                              std::min(box.x1, cx * kCoarse + kCoarse - 1),
-                              std::min(box.y1, cy * kCoarse + kCoarse - 1)};
-            if (coarse.y0 > coarse.y1 ||
-                hidden(t, coarse, coarseFarthest_[static_cast<std::size_t>(cy) * coarseX_ + cx]))
-                continue;
-            bool coarseChanged = false;
-            for (int fy = coarse.y0 / kFine; fy <= coarse.y1 / kFine; ++fy) {
-                for (int fx = coarse.x0 / kFine; fx <= coarse.x1 / kFine; ++fx) {
-                    const Rect fine{std::max(coarse.x0, fx * kFine),
-                                    std::max(coarse.y0, fy * kFine),
-                                    std::min(coarse.x1, fx * kFine + kFine - 1),
-                                    std::min(coarse.y1, fy * kFine + kFine - 1)};
-                    if (hidden(t, fine, fineFarthest_[static_cast<std::size_t>(fy) * fineX_ + fx]))
-                        continue;
-                    if (!fillFineTile(t, fine)) continue;
-                    updateFineFarthest(fx, fy);
-                    coarseChanged = true;
-                }
-            }
-            if (coarseChanged) updateCoarseFarthest(cx, cy);
-            changed = changed || coarseChanged;
-        }
+    for (int ty = box.y0 / side; ty <= box.y1 / side; ++ty) {
+        for (int tx = box.x0 / side; tx <= box.x1 / side; ++tx)
+            changed = drawInTile(t, box, top, tx, ty) || changed;
     }
     anyCovered_ = anyCovered_ || changed;
+    return changed;
+}
+
+bool SampleBuffer::drawInTile(const Triangle& t, const Rect& box, int level, int tileX, int tileY) {
+    Level& here = levels_[level];
+    const Rect r{std::max(box.x0, tileX * here.tile), std::max(box.y0, tileY * here.tile),
+                 std::min(box.x1, tileX * here.tile + here.tile - 1),
+                 std::min(box.y1, tileY * here.tile + here.tile - 1)};
+    if (r.x0 > r.x1 || r.y0 > r.y1 || hidden(t, r, here.at(tileX, tileY))) return false;
+    const Rect whole{tileX * here.tile, tileY * here.tile,
+                     std::min(samplesX_, (tileX + 1) * here.tile) - 1,
+                     std::min(samplesY_, (tileY + 1) * here.tile) - 1};
+    if (level == 0) {
+        if (!fillFineTile(t, r)) return false;
+        here.at(tileX, tileY) = farthestSample(whole);
+        return true;
+    }
+    const int side = levels_[level - 1].tile;
+    bool changed = false;
+    for (int y = r.y0 / side; y <= r.y1 / side; ++y) {
+        for (int x = r.x0 / side; x <= r.x1 / side; ++x)
+            changed = drawInTile(t, box, level - 1, x, y) || changed;
+    }
+    if (changed) here.at(tileX, tileY) = farthestChild(level - 1, whole);
     return changed;
 }
 
@@ -124,61 +127,43 @@ bool SampleBuffer::hidden(const Triangle& t, const Rect& r, float farthest) cons
 }
 
 bool SampleBuffer::fillFineTile(const Triangle& t, const Rect& r) {
-    bool changed = false;
-    const float stepE0 = static_cast<float>(t.ea[0]);
-    const float stepE1 = static_cast<float>(t.ea[1]);
-    const float stepE2 = static_cast<float>(t.ea[2]);
-    const float stepZ = static_cast<float>(t.za);
-    for (int y = r.y0; y <= r.y1; ++y) {
-        // Each row starts from exact values, so float steps never drift far.
-        const double px = sampleX(r.x0, y);
-        const double py = y + 0.5;
-        float e0 = static_cast<float>(t.ea[0] * px + t.eb[0] * py + t.ec[0]);
-        float e1 = static_cast<float>(t.ea[1] * px + t.eb[1] * py + t.ec[1]);
-        float e2 = static_cast<float>(t.ea[2] * px + t.eb[2] * py + t.ec[2]);
-        float z = static_cast<float>(t.za * px + t.zb * py + t.zc);
-        const std::size_t row = static_cast<std::size_t>(y) * samplesX_;
-        for (int x = r.x0; x <= r.x1; ++x) {
-            if (e0 >= 0 && e1 >= 0 && e2 >= 0) {
-                // Thin slivers' planes round badly; a depth outside the corners' is noise.
-                const float depth = std::clamp(z, t.farthest, t.nearest);
-                float& held = inverseDepth_[row + x];
-                if (depth > held) {
-                    held = depth;
-                    colour_[row + x] = t.rgb;
-                    changed = true;
-                }
-            }
-            e0 += stepE0;
-            e1 += stepE1;
-            e2 += stepE2;
-            z += stepZ;
-        }
+    // Whole rows of the tile: samples outside the triangle's box fail its edges, and
+    // those past the picture's right side fall into the rows' padding.
+    const int x0 = r.x0 / kRowSamples * kRowSamples;
+    const double px = x0 + 0.5;
+    const double py = r.y0 + 0.5;
+    TilePlane plane{};
+    for (int i = 0; i < 3; ++i) {
+        plane.edge[i] = static_cast<float>(t.ea[i] * px + t.eb[i] * py + t.ec[i]);
+        plane.edgeAcross[i] = static_cast<float>(t.ea[i]);
+        plane.edgeDown[i] = static_cast<float>(t.eb[i]);
     }
-    return changed;
+    plane.depth = static_cast<float>(t.za * px + t.zb * py + t.zc);
+    plane.depthAcross = static_cast<float>(t.za);
+    plane.depthDown = static_cast<float>(t.zb);
+    plane.nearest = t.nearest;
+    plane.farthest = t.farthest;
+    plane.rgb = t.rgb;
+    const std::size_t at = static_cast<std::size_t>(r.y0) * stride_ + x0;
+    return fillRows(plane, r.y0, r.y1 - r.y0 + 1, inverseDepth_.data() + at, colour_.data() + at,
+                    stride_);
 }
 
-void SampleBuffer::updateFineFarthest(int tileX, int tileY) {
-    const int x1 = std::min(samplesX_, (tileX + 1) * kFine);
-    const int y1 = std::min(samplesY_, (tileY + 1) * kFine);
-    float farthest = INFINITY;
-    for (int y = tileY * kFine; y < y1; ++y) {
-        const float* row = inverseDepth_.data() + static_cast<std::size_t>(y) * samplesX_;
-        for (int x = tileX * kFine; x < x1; ++x)
-            farthest = std::min(farthest, row[x]);
-    }
-    fineFarthest_[static_cast<std::size_t>(tileY) * fineX_ + tileX] = farthest;
+float SampleBuffer::farthestSample(const Rect& r) const {
+    // Whole tile rows, the padding past the picture's side included: it can only make
+    // the tile seem farther, so that it is passed by less often, never wrongly.
+    const float* first = inverseDepth_.data() + static_cast<std::size_t>(r.y0) * stride_ + r.x0;
+    return farthestInRows(first, stride_, r.y1 - r.y0 + 1);
 }
 
-void SampleBuffer::updateCoarseFarthest(int tileX, int tileY) {
-    const int x1 = std::min(fineX_, (tileX + 1) * kFinePerCoarse);
-    const int y1 = std::min(fineY_, (tileY + 1) * kFinePerCoarse);
+float SampleBuffer::farthestChild(int level, const Rect& r) {
+    Level& children = levels_[level];
     float farthest = INFINITY;
-    for (int y = tileY * kFinePerCoarse; y < y1; ++y) {
-        for (int x = tileX * kFinePerCoarse; x < x1; ++x)
-            farthest = std::min(farthest, fineFarthest_[static_cast<std::size_t>(y) * fineX_ + x]);
+    for (int y = r.y0 / children.tile; y <= r.y1 / children.tile; ++y) {
+        for (int x = r.x0 / children.tile; x <= r.x1 / children.tile; ++x)
+            farthest = std::min(farthest, children.at(x, y));
     }
-    coarseFarthest_[static_cast<std::size_t>(tileY) * coarseX_ + tileX] = farthest;
+    return farthest;
 }
 
 std::vector<std::uint8_t> SampleBuffer::resolve() const {
@@ -189,7 +174,7 @@ std::vector<std::uint8_t> SampleBuffer::resolve() const {
             unsigned sum[3] = {};
             for (int sy = 0; sy < kSamplesPerSide; ++sy) {
                 const std::size_t row =
-                    static_cast<std::size_t>(py * kSamplesPerSide + sy) * samplesX_;
+                    static_cast<std::size_t>(py * kSamplesPerSide + sy) * stride_;
                 for (int sx = 0; sx < kSamplesPerSide; ++sx) {
                     const std::uint32_t rgb = colour_[row + px * kSamplesPerSide + sx];
                     sum[0] += (rgb >> 16) & 0xff;

@@ -39,26 +39,34 @@ class SampleBuffer {
     struct Rect {
         int x0, y0, x1, y1; // inclusive sample ranges
     };
+    // Per tile of a level, the farthest depth any of its samples holds: a triangle
+    // nearer nowhere in a tile than that is passed by without looking at its samples.
+    struct Level {
+        int tile = 0; // samples a side
+        int countX = 0;
+        int countY = 0;
+        std::vector<float> farthest;
+        [[nodiscard]] float& at(int x, int y) {
+            return farthest[static_cast<std::size_t>(y) * countX + x];
+        }
+    };
+    static constexpr int kLevels = 3;
+
     [[nodiscard]] bool hidden(const Triangle& t, const Rect& r, float farthest) const;
+    bool drawInTile(const Triangle& t, const Rect& box, int level, int tileX, int tileY);
     bool fillFineTile(const Triangle& t, const Rect& r);
-    void updateFineFarthest(int tileX, int tileY);
-    void updateCoarseFarthest(int tileX, int tileY);
+    [[nodiscard]] float farthestSample(const Rect& r) const;
+    [[nodiscard]] float farthestChild(int level, const Rect& r);
 
     int width_;
     int height_;
     int samplesX_;
     int samplesY_;
-    int fineX_;
-    int fineY_;
-    int coarseX_;
-    int coarseY_;
+    int stride_; // samples from one row to the next: whole tiles, with padding
     bool anyCovered_ = false;
     std::vector<float> inverseDepth_; // 0: nothing drawn there yet
     std::vector<std::uint32_t> colour_;
-    // Per tile, the farthest depth any of its samples holds: a triangle nearer nowhere in
-    // a tile than that is passed by without looking at a single sample.
-    std::vector<float> fineFarthest_;
-    std::vector<float> coarseFarthest_;
+    Level levels_[kLevels]; // from the smallest tiles to the largest
 };
 
 } // namespace meshlift::preview
