@@ -1,5 +1,7 @@
 #include "preview/clipping.h"
 
+#include <iterator>
+
 namespace meshlift::preview {
 namespace {
 
@@ -37,20 +39,32 @@ std::size_t clipToView(const std::array<Vec3, 3>& triangle, const Camera& camera
         {{0, 0, 1}, -camera.near}, {{-1, 0, halfWidth}, 0}, {{1, 0, halfWidth}, 0},
         {{0, -1, halfHeight}, 0},  {{0, 1, halfHeight}, 0},
     };
+    // Most triangles lie wholly inside or wholly outside the planes that matter; only a
+    // plane that parts the corners is clipped to.
+    unsigned parted = 0;
+    for (std::size_t p = 0; p < std::size(planes); ++p) {
+        int inside = 0;
+        for (const Vec3& corner : triangle)
+            inside += planes[p].distance(corner) >= 0;
+        if (inside == 0) return 0;
+        if (inside < 3) parted |= 1u << p;
+    }
     ClippedPolygon scratch;
     Vec3* source = scratch.data();
     Vec3* target = out.data();
     std::size_t count = 3;
     for (std::size_t i = 0; i < 3; ++i)
         source[i] = triangle[i];
-    for (const Plane& plane : planes) {
-        count = clipToPlane(source, count, plane, target);
+    for (std::size_t p = 0; p < std::size(planes); ++p) {
+        if ((parted & (1u << p)) == 0) continue;
+        count = clipToPlane(source, count, planes[p], target);
         if (count < 3) return 0;
         std::swap(source, target);
     }
-    // After an odd number of planes `source` is `out` itself; the copy keeps that a detail.
-    for (std::size_t i = 0; i < count; ++i)
-        out[i] = source[i];
+    if (source != out.data()) {
+        for (std::size_t i = 0; i < count; ++i)
+            out[i] = source[i];
+    }
     for (std::size_t i = 0; i < count; ++i) {
         if (!isFinite(out[i])) return 0;
     }

@@ -19,6 +19,10 @@ bool encode(std::FILE* file, int width, int height, const std::uint8_t* rows) {
         return false;
     }
     png_init_io(png, file);
+    // Previews are mostly flat colours: one filter and a light setting compress them
+    // nearly as well as the search for the best, in a fraction of the time.
+    png_set_compression_level(png, 3);
+    png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_SUB);
     png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
                  PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                  PNG_FILTER_TYPE_DEFAULT);

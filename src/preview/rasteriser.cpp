@@ -81,6 +81,7 @@ bool SampleBuffer::drawTriangle(const ScreenCorner& a, const ScreenCorner& b, co
                    std::min(samplesX_ - 1, column(std::max({a.x, b.x, c.x}))),
                    std::min(samplesY_ - 1, last(std::max({a.y, b.y, c.y})))};
     if (box.x0 > box.x1 || box.y0 > box.y1) return false;
+    if (hidden(t, box, farthest_)) return false;
     const int top = kLevels - 1;
     const int side = levels_[top].tile;
     bool changed = false;
@@ -88,7 +89,10 @@ bool SampleBuffer::drawTriangle(const ScreenCorner& a, const ScreenCorner& b, co
         for (int tx = box.x0 / side; tx <= box.x1 / side; ++tx)
             changed = drawInTile(t, box, top, tx, ty) || changed;
     }
-    anyCovered_ = anyCovered_ || changed;
+    if (changed) {
+        farthest_ = farthestChild(top, {0, 0, samplesX_ - 1, samplesY_ - 1});
+        anyCovered_ = true;
+    }
     return changed;
 }
 

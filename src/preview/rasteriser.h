@@ -67,6 +67,7 @@ class SampleBuffer {
     std::vector<float> inverseDepth_; // 0: nothing drawn there yet
     std::vector<std::uint32_t> colour_;
     Level levels_[kLevels]; // from the smallest tiles to the largest
+    float farthest_ = 0;    // of the whole picture
 };
 
 } // namespace meshlift::preview

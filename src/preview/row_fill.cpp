@@ -30,11 +30,16 @@ constexpr int kLanes = 8;
 
 MESHLIFT_WIDEST bool fillRows(const TilePlane& p, int firstRow, int rows, float* depth,
                               std::uint32_t* colour, std::size_t stride) {
-    const Floats lane{0, 1, 2, 3, 4, 5, 6, 7};
-    Floats edge[3];
-    for (int e = 0; e < 3; ++e)
-        edge[e] = MESHLIFT_SPLAT(p.edge[e]) + MESHLIFT_SPLAT(p.edgeAcross[e]) * lane;
-    const Floats z = MESHLIFT_SPLAT(p.depth) + MESHLIFT_SPLAT(p.depthAcross) * lane;
+    constexpr int kSteps = kRowSamples / kLanes;
+    // The values along the tile's first row, before its shift; each row adds its offset.
+    Floats edge[kSteps][3];
+    Floats z[kSteps];
+    for (int step = 0; step < kSteps; ++step) {
+        const Floats across = Floats{0, 1, 2, 3, 4, 5, 6, 7} + static_cast<float>(step * kLanes);
+        for (int e = 0; e < 3; ++e)
+            edge[step][e] = MESHLIFT_SPLAT(p.edge[e]) + MESHLIFT_SPLAT(p.edgeAcross[e]) * across;
+        z[step] = MESHLIFT_SPLAT(p.depth) + MESHLIFT_SPLAT(p.depthAcross) * across;
+    }
     const Floats nearest = MESHLIFT_SPLAT(p.nearest);
     const Floats farthest = MESHLIFT_SPLAT(p.farthest);
     const Masks rgb = Masks{} + static_cast<std::int32_t>(p.rgb);
@@ -51,27 +56,26 @@ MESHLIFT_WIDEST bool fillRows(const TilePlane& p, int firstRow, int rows, float*
             outside = outside || (start < 0 && start + p.edgeAcross[e] * (kRowSamples - 1) < 0);
         }
         if (outside) continue;
-        const Floats zOffset = MESHLIFT_SPLAT(p.depthAcross * shift + p.depthDown * down);
-        for (int i = 0; i < kRowSamples; i += kLanes) {
-            const Floats across = MESHLIFT_SPLAT(static_cast<float>(i));
-            Masks inside = Masks{} - 1;
-            for (int e = 0; e < 3; ++e)
-                inside &= edge[e] + MESHLIFT_SPLAT(offset[e]) +
-                              MESHLIFT_SPLAT(p.edgeAcross[e]) * across >=
-                          0;
-            Floats at = z + zOffset + MESHLIFT_SPLAT(p.depthAcross) * across;
+        const float zOffset = p.depthAcross * shift + p.depthDown * down;
+        for (int step = 0; step < kSteps; ++step) {
+            const Masks inside = (edge[step][0] + offset[0] >= 0) &
+                                 (edge[step][1] + offset[1] >= 0) &
+                                 (edge[step][2] + offset[2] >= 0);
+            Floats at = z[step] + zOffset;
             // Thin slivers' planes round badly; a depth outside the corners' is noise.
             at = MESHLIFT_SELECT_FLOATS(at > nearest, nearest,
                                         MESHLIFT_SELECT_FLOATS(at < farthest, farthest, at));
+            float* heldAt = depth + step * kLanes;
+            std::uint32_t* hadAt = colour + step * kLanes;
             Floats held;
-            std::memcpy(&held, depth + i, sizeof held);
+            std::memcpy(&held, heldAt, sizeof held);
             const Masks take = inside & (at > held);
             Masks had;
-            std::memcpy(&had, colour + i, sizeof had);
+            std::memcpy(&had, hadAt, sizeof had);
             const Floats nowHeld = MESHLIFT_SELECT_FLOATS(take, at, held);
             const Masks nowHad = MESHLIFT_SELECT(take, rgb, had);
-            std::memcpy(depth + i, &nowHeld, sizeof nowHeld);
-            std::memcpy(colour + i, &nowHad, sizeof nowHad);
+            std::memcpy(heldAt, &nowHeld, sizeof nowHeld);
+            std::memcpy(hadAt, &nowHad, sizeof nowHad);
             any |= take;
         }
     }
