@@ -25,7 +25,7 @@ ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 BUILD = os.path.join(ROOT, "build", "preview-bench")
 DATA = os.path.join(BUILD, "data")
 MESHLIFT = os.path.join(BUILD, "Meshlift")
-PREVIEW = os.path.join(BUILD, "src", "preview", "meshlift-preview")
+PREVIEW = os.path.join(BUILD, "meshlift-preview")
 GENERATOR = os.path.join(ROOT, "bench", "generate_scene.py")
 OUT = "/dev/shm/meshlift-preview-bench" if os.path.isdir("/dev/shm") else DATA
 

@@ -11,8 +11,10 @@ namespace {
 
 RunResult runPreview(const std::vector<std::string>& arguments) {
     std::string command = shellQuote(MESHLIFT_PREVIEW_BINARY);
-    for (const std::string& argument : arguments)
-        command += " " + shellQuote(argument);
+    for (const std::string& argument : arguments) {
+        command.push_back(' ');
+        command.append(shellQuote(argument));
+    }
     return runShell(command);
 }
 
