@@ -36,8 +36,8 @@ struct SampleBuffer::Triangle {
 SampleBuffer::SampleBuffer(int width, int height, std::uint32_t background)
     : width_(width), height_(height), samplesX_(width * kSamplesPerSide),
       samplesY_(height * kSamplesPerSide), stride_(tilesFor(samplesX_, kRowSamples) * kRowSamples),
-      inverseDepth_(static_cast<std::size_t>(stride_) * samplesY_, 0.0f),
-      colour_(inverseDepth_.size(), background) {
+      background_(background), inverseDepth_(static_cast<std::size_t>(stride_) * samplesY_),
+      colour_(inverseDepth_.size()) {
     static_assert(std::size(kTileSides) == kLevels);
     for (int i = 0; i < kLevels; ++i) {
         Level& level = levels_[i];
@@ -180,7 +180,10 @@ std::vector<std::uint8_t> SampleBuffer::resolve() const {
                 const std::size_t row =
                     static_cast<std::size_t>(py * kSamplesPerSide + sy) * stride_;
                 for (int sx = 0; sx < kSamplesPerSide; ++sx) {
-                    const std::uint32_t rgb = colour_[row + px * kSamplesPerSide + sx];
+                    const std::size_t at = row + px * kSamplesPerSide + sx;
+                    // A sample never drawn holds depth 0, and shows the background.
+                    const std::uint32_t rgb =
+                        inverseDepth_.data()[at] > 0 ? colour_.data()[at] : background_;
                     sum[0] += (rgb >> 16) & 0xff;
                     sum[1] += (rgb >> 8) & 0xff;
                     sum[2] += rgb & 0xff;

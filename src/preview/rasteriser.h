@@ -1,5 +1,7 @@
 #pragma once
 
+#include "preview/zeroed_buffer.h"
+
 #include <cstdint>
 #include <vector>
 
@@ -64,8 +66,9 @@ class SampleBuffer {
     int samplesY_;
     int stride_; // samples from one row to the next: whole tiles, with padding
     bool anyCovered_ = false;
-    std::vector<float> inverseDepth_; // 0: nothing drawn there yet
-    std::vector<std::uint32_t> colour_;
+    std::uint32_t background_;
+    ZeroedBuffer<float> inverseDepth_; // 0: nothing drawn there yet
+    ZeroedBuffer<std::uint32_t> colour_;
     Level levels_[kLevels]; // from the smallest tiles to the largest
     float farthest_ = 0;    // of the whole picture
 };
