@@ -46,6 +46,20 @@ TEST(PreviewCommand, WritesThePictureAndReportsWhatItDrew) {
     EXPECT_EQ(filesIn(dir), (std::vector<std::string>{"picture.png", "scene.xml"}));
 }
 
+TEST(PreviewCommand, DocumentCutShortIsDrawnAsFarAsItGoesWithAWarning) {
+    TempDir dir;
+    // Cut inside the second polygon: the first is drawn, the unfinished one is not.
+    writeFile(dir.file("scene.xml"), kTriangle.substr(0, kTriangle.find("<node id=\"7\"")));
+    const RunResult run = runPreview({dir.file("scene.xml"), dir.file("picture.png")});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.console, "Warning : the document ends before </scene>; what it holds is drawn\n"
+                           "objects: 1\n"
+                           "polygons drawn: 1\n"
+                           "polygons skipped, a corner names no node of its object: 0\n"
+                           "polygons outside the view or behind the camera: 0\n"
+                           "bounding box: (-5, -5, 0) to (5, 5, 0)\n");
+}
+
 TEST(PreviewCommand, EmptyViewSuggestsFitAndFitMovesTheCamera) {
     TempDir dir;
     std::string away = kTriangle;
