@@ -40,7 +40,7 @@ class ElementDispatch {
             if (at_.inPolygon)
                 visitor_.corner(id);
             else if (at_.inNodes)
-                visitor_.nodeDefined(id, tag.attribute("xyz"));
+                visitor_.nodeDefined(id, decodedValue(tag.attribute("xyz"), xyzScratch_));
         } else if (tag.name == "object") {
             leaveObject();
             visitor_.objectStart(tag);
@@ -112,6 +112,7 @@ class ElementDispatch {
     bool finished_ = false;
     ReadOutcome outcome_ = ReadOutcome::complete;
     std::string idScratch_;
+    std::string xyzScratch_;
 };
 
 } // namespace

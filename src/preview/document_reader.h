@@ -6,8 +6,8 @@
 
 namespace meshlift::preview {
 
-// What the reader hands on, in document order. Ids are decoded; the node's "xyz" is raw
-// text (numbers need no decoding in any document the converter writes).
+// What the reader hands on, in document order, with entity and character references in
+// the ids and coordinates replaced.
 class SceneVisitor {
   public:
     virtual ~SceneVisitor() = default;

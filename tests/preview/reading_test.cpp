@@ -81,7 +81,7 @@ TEST(PreviewReading, HandEditedFormattingReadsLikeTheConvertersLayout) {
         "    <nodes>\n"
         "      <node xyz=\"0.0,-100.0,-100.0\" id=\"&#48;\"/>\n"
         "      <node id=\"1\" xyz=\"0.0, 100.0, -100.0\" />\n"
-        "      <node id=\"2\" xyz=\"0.0,100.0,100.0\"></node>\n"
+        "      <node id=\"2\" xyz=\"0.0,&#49;00.0,100.0\"></node>\n"
         "      <node id='3' xyz='0.0,-100.0,100.0'/>\n"
         "    </nodes>\n"
         "    <polygons>\n"
