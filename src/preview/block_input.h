@@ -7,6 +7,8 @@
 namespace meshlift::preview {
 
 constexpr std::size_t kBlockSize = 1 << 20;
+// The longest markup item read whole; the buffer never grows beyond it.
+constexpr std::size_t kMaxItemSize = 16 << 20;
 
 class FileDescriptor {
   public:

@@ -135,7 +135,12 @@ ReadOutcome readDocument(const char* path, SceneVisitor& visitor) {
         Tag tag;
         const std::size_t length = scanTag(text.substr(open), input.atEnd(), tag);
         if (length == 0) {
-            if (!input.refill()) return ReadOutcome::unreadable;
+            // A "<" that opens no item within kMaxItemSize is junk, not a reason to hold
+            // the rest of the file: it is read past as text.
+            if (text.size() - open >= kMaxItemSize)
+                input.advance(1);
+            else if (!input.refill())
+                return ReadOutcome::unreadable;
             continue;
         }
         input.advance(length);
