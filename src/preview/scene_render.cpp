@@ -60,7 +60,8 @@ void SceneRender::polygonStart() {
 
 void SceneRender::corner(std::string_view nodeId) {
     const Vec3* position = nodes_.find(nodeId);
-    if (position == nullptr)
+    // The corners are held until the polygon ends; a bound keeps that memory small.
+    if (position == nullptr || corners_.size() == kMaxCorners)
         cornerMissing_ = true;
     else
         corners_.push_back(*position);

@@ -12,10 +12,13 @@
 
 namespace meshlift::preview {
 
+// A polygon with more corners than this is skipped, as if a corner named no node.
+inline constexpr std::size_t kMaxCorners = 65536;
+
 struct RenderCounts {
     long objects = 0;
     long drawn = 0;
-    long skipped = 0; // a corner names no usable node of its object, or < 3 corners
+    long skipped = 0; // a corner names no usable node of its object, < 3 corners, or too many
     long outside = 0; // nothing of the polygon in the view, or all behind the camera
     Bounds bounds;
 };
