@@ -34,7 +34,7 @@ int main(int argc, char** argv) {
         for (int round = 0; round < rounds; ++round) {
             const auto start = std::chrono::steady_clock::now();
             InputFile input;
-            if (openInputFile(input, argv[1]) != InputOpenError::none) return 1;
+            if (openInputFile(input, argv[1]) != InputOpenResult::opened) return 1;
             LineStream stream;
             while (findKeywordLine(input, keyword, stream)) {
             }

@@ -29,10 +29,11 @@ Result convert(std::string_view bytes, ConversionMode mode, std::size_t blockSiz
     Result result;
     InputFile input;
     openInputMemory(input, bytes, blockSize);
-    input.rememberLookahead = memo;
+    input.lookahead.useMemo = memo;
     LineSink document = memorySink(result.document);
     LineSink console = memorySink(result.console);
-    convertScene(input, document, console, mode, "fuzz.ASE");
+    if (!convertScene(input, document, console, mode, "fuzz.ASE"))
+        std::abort(); // memory never fails
     return result;
 }
 

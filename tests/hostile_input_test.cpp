@@ -203,7 +203,7 @@ TEST(HostileInput, HighBytesInPathsReachFileSystemAndMessagesUnchanged) {
 long peakMemoryOfRun(const std::vector<std::string>& arguments, std::string& console) {
     std::string command = shellQuote(MESHLIFT_PEAK_MEMORY) + " " + shellQuote(MESHLIFT_BINARY);
     for (const std::string& argument : arguments)
-        command += " " + shellQuote(argument);
+        command.append(" ").append(shellQuote(argument));
     const RunResult run = runShell(command);
     const std::size_t lastLine = run.console.rfind('\n', run.console.size() - 2);
     const std::size_t peakAt = lastLine == std::string::npos ? 0 : lastLine + 1;
@@ -280,8 +280,8 @@ TEST(HostileInput, HugeCrOnlyLineWithKeywordIsTheOnlyLine) {
 }
 
 TEST(HostileInput, EndMarkAsFirstByteGivesAnEmptyInput) {
-    const std::string scene =
-        "\x1a" + triangleScene("*NODE_NAME \"Box\"", "*WIREFRAME_COLOR 1.0 0.5 0.0");
+    const std::string scene = std::string("\x1a").append(
+        triangleScene("*NODE_NAME \"Box\"", "*WIREFRAME_COLOR 1.0 0.5 0.0"));
     expectConversion(scene, false, emptySceneDocument(), noObjectMessage("scene.ASE"));
     expectConversion(scene, true, emptySceneDocument(), noObjectMessage("scene.ASE"));
 }
@@ -311,7 +311,7 @@ TEST(HostileInput, CountsAtAndBeyondThe32BitLimits) {
         std::vector<std::string> lines = {std::string(kSceneStart)};
         for (std::string_view name : {"A", "B", "C", "D"}) {
             const bool counted = name == "A" || name == "B";
-            lines.push_back(objectLine("\"" + std::string(name) + "\"", "0xAAAAAA"));
+            lines.push_back(objectLine(std::string("\"").append(name).append("\""), "0xAAAAAA"));
             lines.push_back("<nodes>");
             if (counted) lines.push_back(oneNode);
             lines.insert(lines.end(), {"</nodes>", "<polygons>"});
@@ -498,7 +498,7 @@ TEST(HostileOutput, PipeGivesTheSameBytesAsAFile) {
     EXPECT_EQ(piped.document, readFile(dir.file("scene.xml")));
 }
 
-TEST(HostileOutput, PipeInterleavesDocumentAndConsoleLinesInOrder) {
+TEST(HostileOutput, DocumentOnStandardOutputInterleavesWithConsoleLinesInOrder) {
     TempDir dir;
     const std::string input = dir.file("scene.ASE");
     writeFile(input, "*GEOMOBJECT\n*NODE_NAME \"P\"\n*MESH\n*MESH_NUMVERTEX 3\n*MESH_NUMFACES 1\n"
@@ -510,6 +510,81 @@ TEST(HostileOutput, PipeInterleavesDocumentAndConsoleLinesInOrder) {
                                   "<node id=\"1\" xyz=\"4,5,6\"/>\r\n" +
                                   std::string(kMissingVertex) + "</nodes>\r\n" +
                                   std::string(kMissingFaceList) + "</object>\r\n</scene>\r\n");
+
+    // Standard output redirected to a file that the output path also names.
+    const std::string out = dir.file("out.xml");
+    const std::string stale(4096, 'x');
+    // Truncated by the shell (">"), or by the program ("1<>" opens without truncating).
+    for (const std::string& redirection : {"> " + shellQuote(out), "1<> " + shellQuote(out)}) {
+        for (const std::string& named : {std::string("/dev/stdout"), out}) {
+            writeFile(out, stale);
+            const RunResult run = runMeshlift({input, named}, redirection);
+            EXPECT_EQ(run.exitCode, 0) << redirection << " " << named;
+            EXPECT_EQ(readFile(out), piped.document) << redirection << " " << named;
+        }
+    }
+    writeFile(out, "earlier log\n");
+    const RunResult appended = runMeshlift({input, "/dev/stdout"}, ">> " + shellQuote(out));
+    EXPECT_EQ(appended.exitCode, 0);
+    EXPECT_EQ(readFile(out), "earlier log\n" + piped.document);
+}
+
+// Runs `program` under strace after `before` (a shell pipe's first part, say) and
+// returns how often it called `systemCall`, or makes its call number `failing` of
+// that kind fail with EIO.
+std::string straced(const std::string& before, const std::string& systemCall,
+                    const std::string& log, int failing, const std::string& program) {
+    const std::string inject =
+        failing > 0 ? " -e inject=" + systemCall + ":error=EIO:when=" + std::to_string(failing)
+                    : "";
+    // The sanitizer build's leak check cannot run under a tracer.
+    return before +
+           "ASAN_OPTIONS=detect_leaks=0 strace -f --seccomp-bpf -qq -e trace=" + systemCall +
+           inject + " -o " + shellQuote(log) + " " + program;
+}
+
+int countSystemCalls(const std::string& before, const std::string& systemCall,
+                     const std::string& program, const TempDir& dir) {
+    const std::string log = dir.file("strace.log");
+    if (runShell(straced(before, systemCall, log, 0, program)).exitCode != 0) return -1;
+    const std::string calls = readFile(log);
+    return static_cast<int>(std::count(calls.begin(), calls.end(), '\n'));
+}
+
+// A failing disk, simulated by strace: the input's last read fails with EIO, in a
+// file and in a pipe that is being copied aside.
+TEST(HostileInput, ReadErrorStopsTheConversionAndFailsTheRun) {
+    if (runShell("strace -o /dev/null true").exitCode != 0) GTEST_SKIP() << "no strace";
+    TempDir dir;
+    const std::string input = dir.file("scene.ASE");
+    std::string scene;
+    while (scene.size() < (3u << 19))
+        scene += kNamedTriangle;
+    writeFile(input, scene);
+    const std::string output = dir.file("scene.xml");
+    const std::string log = dir.file("strace.log");
+    const std::string program =
+        shellQuote(MESHLIFT_BINARY) + " " + shellQuote(input) + " " + shellQuote(output);
+    const int reads = countSystemCalls("", "pread64", program, dir);
+    ASSERT_GT(reads, 0);
+    const std::string whole = readFile(output);
+
+    const RunResult failed = runShell(straced("", "pread64", log, reads, program));
+    EXPECT_EQ(failed.exitCode, 1);
+    EXPECT_EQ(failed.console, "Error reading file : " + input + " !\n");
+    const std::string cut = readFile(output);
+    EXPECT_LT(cut.size(), whole.size());
+    EXPECT_EQ(whole.compare(0, cut.size(), cut), 0);
+    EXPECT_TRUE(cut.ends_with("\r\n")); // whole lines, without the scene end line
+
+    const std::string cat = "cat " + shellQuote(input) + " | ";
+    const std::string fromPipe =
+        shellQuote(MESHLIFT_BINARY) + " /dev/stdin " + shellQuote(dir.file("piped.xml"));
+    const int streamReads = countSystemCalls(cat, "read", fromPipe, dir);
+    ASSERT_GT(streamReads, 0);
+    const RunResult pipeFailed = runShell(straced(cat, "read", log, streamReads, fromPipe));
+    EXPECT_EQ(pipeFailed.exitCode, 1);
+    EXPECT_EQ(pipeFailed.console, "Error reading file : /dev/stdin !\n");
 }
 
 TEST(HostileInput, PipedInputGivesTheSameBytesAsAFile) {

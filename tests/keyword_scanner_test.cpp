@@ -109,7 +109,7 @@ TEST(KeywordScanner, LookAheadReturnsToTheSavedPositionFoundOrNot) {
     for (bool remember : {true, false}) {
         InputFile input;
         openInputMemory(input, bytes, 32);
-        input.rememberLookahead = remember;
+        input.lookahead.useMemo = remember;
         LineStream stream;
         ASSERT_TRUE(findKeywordLine(input, kMesh, stream));
         ASSERT_TRUE(lookAheadForKeywordLine(input, kColour, stream));
@@ -132,7 +132,7 @@ TEST(KeywordScanner, FailedSearchesKeepTheLastLineWhenTheWindowMovesOn) {
         for (bool remember : {true, false}) {
             InputFile input;
             openInputMemory(input, bytes, block);
-            input.rememberLookahead = remember;
+            input.lookahead.useMemo = remember;
             LineStream stream;
             ASSERT_TRUE(findKeywordLine(input, Keyword("*NODE_NAME"), stream));
             EXPECT_FALSE(lookAheadForKeywordLine(input, kColour, stream));

@@ -14,7 +14,7 @@ namespace {
 
 LineStream streamOf(std::string_view line) {
     LineStream stream;
-    loadLine(stream, line);
+    copyLine(stream, line);
     return stream;
 }
 
@@ -57,7 +57,7 @@ TEST(LineStream, FailedExtractionLeavesTargetAndFailsTheRestOfTheLine) {
     token = "kept";
     EXPECT_FALSE(readToken(stream, token)); // "abc" is still there, but the line has failed
     EXPECT_EQ(token, "kept");
-    loadLine(stream, "7");
+    copyLine(stream, "7");
     EXPECT_TRUE(readInteger(stream, count));
     EXPECT_EQ(count, 7);
 }

@@ -84,8 +84,8 @@ TEST(LineWrites, EveryDocumentAndConsoleLineIsOneWrite) {
         openInputMemory(input, scene);
         LineSink documentSink = fileSink(document.writer);
         LineSink consoleSink = fileSink(console.writer);
-        convertScene(input, documentSink, consoleSink,
-                     quad ? ConversionMode::quad : ConversionMode::tri, "scene.ASE");
+        EXPECT_TRUE(convertScene(input, documentSink, consoleSink,
+                                 quad ? ConversionMode::quad : ConversionMode::tri, "scene.ASE"));
         EXPECT_FALSE(documentSink.failed);
 
         std::string joined;

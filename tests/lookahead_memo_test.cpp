@@ -28,11 +28,11 @@ struct Output {
 Output convert(std::string_view scene, ConversionMode mode, bool remember, std::size_t blockSize) {
     InputFile input;
     openInputMemory(input, scene, blockSize);
-    input.rememberLookahead = remember;
+    input.lookahead.useMemo = remember;
     Output out;
     LineSink document = memorySink(out.document);
     LineSink console = memorySink(out.console);
-    convertScene(input, document, console, mode, "scene.ASE");
+    EXPECT_TRUE(convertScene(input, document, console, mode, "scene.ASE"));
     return out;
 }
 

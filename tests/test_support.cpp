@@ -4,6 +4,8 @@
 #include "driver/scene_conversion.h"
 #include "scene/line_sink.h"
 
+#include <gtest/gtest.h>
+
 #include <array>
 #include <cstdio>
 #include <cstdlib>
@@ -85,8 +87,8 @@ Conversion convertInMemory(std::string_view scene, bool quad, std::size_t blockS
     openInputMemory(input, scene, blockSize);
     LineSink document = memorySink(result.document);
     LineSink console = memorySink(result.console);
-    convertScene(input, document, console, quad ? ConversionMode::quad : ConversionMode::tri,
-                 inputPath);
+    EXPECT_TRUE(convertScene(input, document, console,
+                             quad ? ConversionMode::quad : ConversionMode::tri, inputPath));
     return result;
 }
 

@@ -2,14 +2,14 @@
 
 #include <cstring>
 
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
-
 namespace meshlift {
 namespace {
 
-static_assert(InputWindow::kPadding >= kLinePadding);
+constexpr std::size_t kLineFeedBlock = 16;
+
+// Line feeds are looked for in whole blocks, up to a block past the stretch.
+static_assert(kReadPastEnd >= kLineFeedBlock - 1);
+static_assert(InputWindow::kMinBlockSize >= Keyword::kMaxSize);
 
 // Start of the line holding `at` in window data beginning at `data`, or nullptr
 // when no line feed precedes it there. The line feed is near in every line worth
@@ -22,105 +22,107 @@ const char* lineStartBefore(const char* data, const char* at) {
     return nullptr;
 }
 
-// The first line feed in [from, end), or nullptr. `end` lies in the input window,
+// The first line feed in [from, end), or nullptr. `end` lies in an input window,
 // whose padding lets the last block read past it.
 const char* lineFeedIn(const char* from, const char* end) {
-#ifdef __SSE2__
-    static_assert(InputWindow::kPadding >= 16);
-    for (const char* p = from; p < end; p += 16) {
-        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-        const auto mask =
-            static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, _mm_set1_epi8('\n'))));
-        if (mask != 0) {
-            const char* lineFeed = p + __builtin_ctz(mask);
+    for (const char* p = from; p < end; p += kLineFeedBlock) {
+        if (const unsigned found = masks::equalBytes16(p, '\n'); found != 0) {
+            const char* lineFeed = p + masks::lowestBit(found);
             return lineFeed < end ? lineFeed : nullptr;
         }
     }
     return nullptr;
-#else
-    return static_cast<const char*>(std::memchr(from, '\n', end - from));
-#endif
 }
 
+// The last line feed in [data, data + size), or nullptr; near the end in any window
+// of ASE lines.
 const char* lastLineFeed(const char* data, std::size_t size) {
-    return static_cast<const char*>(::memrchr(data, '\n', size));
+    for (const char* p = data + size; p != data; --p)
+        if (p[-1] == '\n') return p - 1;
+    return nullptr;
 }
 
-// Gathers a line longer than the window into the stream's storage, piece by piece.
-void takeLongLine(InputFile& input, std::uint64_t lineStart, LineStream& stream) {
-    std::vector<char>& line = stream.storage;
-    line.clear();
-    std::uint64_t at = lineStart;
-    for (;;) {
-        const std::size_t available = windowAt(input, at, 1);
+struct Reader {
+    InputSource& source;
+    InputWindow& window;
+    InputPosition& position;
+};
+
+// Gathers a line longer than the window into the stream, piece by piece.
+void gatherLongLine(Reader in, std::uint64_t lineStart, LineStream& stream) {
+    copyLine(stream, {});
+    for (std::uint64_t at = lineStart;;) {
+        const std::size_t available = windowAt(in.window, in.source, at, 1);
         if (available == 0) { // the last line has no line end
-            input.position.offset = at;
-            input.position.endOfInput = true;
-            break;
+            in.position.offset = at;
+            in.position.endOfInput = true;
+            return;
         }
-        const char* data = windowData(input, at);
+        const char* data = windowData(in.window, at);
         const void* lineFeed = std::memchr(data, '\n', available);
         const std::size_t length =
             lineFeed != nullptr ? static_cast<const char*>(lineFeed) - data : available;
-        line.insert(line.end(), data, data + length);
+        appendToLine(stream, std::string_view(data, length));
         if (lineFeed != nullptr) {
-            input.position.offset = at + length + 1;
-            if (!line.empty() && line.back() == '\r') line.pop_back(); // CR LF
-            break;
+            in.position.offset = at + length + 1;
+            const std::string_view line = stream.text;
+            if (!line.empty() && line.back() == '\r') cutLine(stream, line.size() - 1); // CR LF
+            return;
         }
         at += available;
     }
-    showStoredLine(stream, line.size());
 }
 
-// Shows the line that starts at `lineStart` and holds the keyword found at `hit`
-// in the stream, and moves the input past its line end. A line that runs past the
+// Loads the line that starts at `lineStart` and holds the keyword found at `hit`
+// into the stream, and moves the input past its line end. A line that runs past the
 // window's end is read again from its start; only one longer than the whole window
 // is copied.
-void takeLine(InputFile& input, std::uint64_t lineStart, std::uint64_t hit, LineStream& stream) {
-    input.matchedLineStart = lineStart;
-    for (std::size_t wanted : {std::size_t{1}, input.blockSize}) {
-        const std::size_t available = windowAt(input, lineStart, wanted);
-        const char* data = windowData(input, lineStart);
+void loadMatchedLine(Reader in, std::uint64_t lineStart, std::uint64_t hit, LineStream& stream) {
+    for (std::size_t wanted : {std::size_t{1}, in.window.capacity}) {
+        const std::size_t available = windowAt(in.window, in.source, lineStart, wanted);
+        const char* data = windowData(in.window, lineStart);
         const std::uint64_t from = hit - lineStart; // no line feed before the keyword
         if (from >= available) continue;            // the window does not reach the keyword
         const char* lineFeed = lineFeedIn(data + from, data + available);
         std::size_t length = available;
         if (lineFeed != nullptr) {
             length = lineFeed - data;
-            input.position.offset = lineStart + length + 1;
+            in.position.offset = lineStart + length + 1;
             if (length > 0 && data[length - 1] == '\r') --length; // CR LF
-        } else if (lineStart + available == input.end) {          // the last line has no line end
-            input.position.offset = input.end;
-            input.position.endOfInput = true;
+        } else if (lineStart + available == in.source.end) {      // the last line has no line end
+            in.position.offset = in.source.end;
+            in.position.endOfInput = true;
         } else {
             continue;
         }
-        showWindowLine(stream, std::string_view(data, length));
+        viewLine(stream, std::string_view(data, length));
         return;
     }
-    takeLongLine(input, lineStart, stream);
+    gatherLongLine(in, lineStart, stream);
 }
 
 } // namespace
 
-bool findKeywordLine(InputFile& input, const Keyword& keyword, LineStream& stream) {
-    clearLineStreamFlags(stream);
-    if (input.position.failed) return false;
+std::optional<std::uint64_t> searchKeywordLine(InputSource& source, InputWindow& window,
+                                               InputPosition& position, const Keyword& keyword,
+                                               LineStream& stream) {
+    clearFailed(stream);
+    if (position.failed) return std::nullopt;
 
-    std::uint64_t lineStart = input.position.offset;
+    const Reader in{source, window, position};
+    std::uint64_t lineStart = position.offset;
     std::uint64_t scan = lineStart;
     for (;;) {
         // A failed search leaves the last matched line in the stream, so a line
-        // shown from the window is kept before the window moves on.
-        if (stream.inWindow && !windowHolds(input, scan, keyword.size())) keepLine(stream);
-        const std::size_t available = windowAt(input, scan, keyword.size());
+        // viewed in a window is copied before the window moves on.
+        if (stream.viewed && !windowHolds(window, source, scan, keyword.size())) detachLine(stream);
+        const std::size_t available = windowAt(window, source, scan, keyword.size());
         if (available == 0) break;
-        const char* data = windowData(input, scan);
+        const char* data = windowData(window, scan);
         if (const char* hit = keyword.findIn(data, available)) {
             if (const char* start = lineStartBefore(data, hit)) lineStart = scan + (start - data);
-            takeLine(input, lineStart, scan + (hit - data), stream);
-            return true;
+            loadMatchedLine(in, lineStart, scan + (hit - data), stream);
+            return lineStart;
         }
         if (const char* lineFeed = lastLineFeed(data, available))
             lineStart = scan + (lineFeed - data) + 1;
@@ -132,10 +134,10 @@ bool findKeywordLine(InputFile& input, const Keyword& keyword, LineStream& strea
         scan += available - (keyword.size() - 1);
     }
     // Every line is consumed; the next read would take nothing, so the input fails.
-    input.position.offset = scan;
-    input.position.endOfInput = true;
-    input.position.failed = true;
-    return false;
+    position.offset = scan;
+    position.endOfInput = true;
+    position.failed = true;
+    return std::nullopt;
 }
 
 } // namespace meshlift

@@ -1,167 +1,100 @@
 #include "ase/line_stream.h"
 
-#include <algorithm>
-#include <charconv>
-#include <cmath>
 #include <cstring>
-#include <limits>
-
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
 
 namespace meshlift {
 namespace {
 
-constexpr bool isDigit(char c) {
-    return c >= '0' && c <= '9';
+using masks::kWideBlock;
+
+// A token's last byte is read with a whole block after it, and a short token is
+// copied whole: both reach past the end of the line by less than this.
+static_assert(kReadPastEnd >= kWideBlock - 1);
+static_assert(kReadPastEnd >= TokenText::kInline);
+
+void showStored(LineStream& stream, std::size_t size) {
+    stream.text = std::string_view(stream.storage.data(), size);
+    stream.viewed = false;
+    rewindLine(stream);
 }
 
-std::size_t skipDigits(std::string_view text, std::size_t i) {
-    while (i < text.size() && isDigit(text[i]))
-        ++i;
-    return i;
-}
-
-std::uint64_t spaceBitsOf(const char* bytes) {
-#ifdef __SSE2__
-    std::uint64_t bits = 0;
-    for (int part = 0; part < 4; ++part) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + 16 * part));
-        const __m128i blank = _mm_cmpeq_epi8(v, _mm_set1_epi8(' '));
-        const __m128i control = _mm_and_si128(_mm_cmpgt_epi8(v, _mm_set1_epi8('\t' - 1)),
-                                              _mm_cmplt_epi8(v, _mm_set1_epi8('\r' + 1)));
-        const auto mask =
-            static_cast<std::uint16_t>(_mm_movemask_epi8(_mm_or_si128(blank, control)));
-        bits |= std::uint64_t{mask} << (16 * part);
-    }
-    return bits;
-#else
-    std::uint64_t bits = 0;
-    for (int i = 0; i < 64; ++i)
-        if (isTokenSpace(bytes[i])) bits |= std::uint64_t{1} << i;
-    return bits;
-#endif
-}
-
-// Whitespace bits of the 64 bytes from `base`, with the bits past the text set.
-std::uint64_t spaceBitsAt(std::string_view text, std::size_t base) {
+// Blank bits of the block of the text from `base`, with the bits past the text set.
+std::uint64_t blanksAt(std::string_view text, std::size_t base) {
     if (base >= text.size()) return ~std::uint64_t{0};
-    const std::uint64_t bits = spaceBitsOf(text.data() + base); // padding makes this readable
+    const std::uint64_t bits = masks::blankBytes64(text.data() + base); // within the padding
     const std::size_t left = text.size() - base;
-    return left >= 64 ? bits : bits | (~std::uint64_t{0} << left);
+    return left >= kWideBlock ? bits : bits | masks::bitsFrom(left);
 }
 
-// Position of the first byte at or after `from` that is whitespace (`space`) or
-// not; the end of the text when there is none.
-std::size_t nextBit(LineStream& stream, std::size_t from, bool space) {
-    const std::uint64_t flip = space ? 0 : ~std::uint64_t{0};
+// Position of the first byte at or after `from` whose blank bit is `wanted`; the end
+// of the text when there is none.
+template <bool wanted> std::size_t nextWith(LineStream& stream, std::size_t from) {
+    constexpr std::uint64_t flip = wanted ? 0 : ~std::uint64_t{0};
     while (from < stream.text.size()) {
-        const std::size_t base = from & ~std::size_t{63};
-        if (!stream.chunkValid || stream.chunkStart != base) {
-            stream.chunkBits = spaceBitsAt(stream.text, base);
-            stream.chunkStart = base;
-            stream.chunkValid = true;
+        const std::size_t base = from & ~(kWideBlock - 1);
+        if (!stream.blanksValid || stream.blanksStart != base) {
+            stream.blanks = blanksAt(stream.text, base);
+            stream.blanksStart = base;
+            stream.blanksValid = true;
         }
-        const std::uint64_t found = (stream.chunkBits ^ flip) & (~std::uint64_t{0} << (from & 63));
-        // Past the text every bit is set, so a whitespace search stops at its end.
-        if (found != 0) return base + static_cast<std::size_t>(__builtin_ctzll(found));
-        from = base + 64;
+        const std::uint64_t found = (stream.blanks ^ flip) & masks::bitsFrom(from % kWideBlock);
+        // Past the text every bit is set, so a search for a blank stops at its end.
+        if (found != 0) return base + masks::lowestBit(found);
+        from = base + kWideBlock;
     }
     return stream.text.size();
 }
 
-// Moves the cursor past whitespace; false (and the stream failed) when nothing is left.
-bool skipToValue(LineStream& stream) {
-    if (stream.failed) return false;
-    stream.cursor = nextBit(stream, stream.cursor, false);
-    if (stream.cursor >= stream.text.size()) {
-        stream.failed = true;
-        return false;
-    }
-    return true;
+std::size_t nextBlank(LineStream& stream, std::size_t from) {
+    return nextWith<true>(stream, from);
 }
 
-bool fail(LineStream& stream) {
-    stream.failed = true;
-    return false;
-}
-
-// Length of the longest prefix of the form
-//   sign? (digits ("." digits?)? | "." digits) (("e" | "E") sign? digits)?
-// or 0 when there is none.
-std::size_t realPrefixLength(std::string_view text) {
-    std::size_t i = 0;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
-    const std::size_t intStart = i;
-    i = skipDigits(text, i);
-    const bool hasInt = i > intStart;
-    bool hasFraction = false;
-    if (i < text.size() && text[i] == '.') {
-        const std::size_t fractionEnd = skipDigits(text, i + 1);
-        hasFraction = fractionEnd > i + 1;
-        if (hasInt || hasFraction) i = fractionEnd;
-    }
-    if (!hasInt && !hasFraction) return 0;
-    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
-        std::size_t e = i + 1;
-        if (e < text.size() && (text[e] == '+' || text[e] == '-')) ++e;
-        const std::size_t exponentEnd = skipDigits(text, e);
-        if (exponentEnd > e) i = exponentEnd;
-    }
-    return i;
-}
-
-// Whether a number that from_chars found out of range was too large rather than
-// too close to zero: its decimal order of magnitude is positive either way round.
-bool isOverflow(std::string_view number) {
-    const std::size_t exponentAt = std::min(number.find_first_of("eE"), number.size());
-    const std::string_view mantissa = number.substr(0, exponentAt);
-    const std::size_t point = std::min(mantissa.find('.'), mantissa.size());
-    const std::size_t first = mantissa.find_first_of("123456789");
-    if (first == std::string_view::npos) return false;
-    long long order = first < point ? static_cast<long long>(point - first)
-                                    : -static_cast<long long>(first - point - 1);
-    long long exponent = 0;
-    std::size_t e = exponentAt + 1;
-    const bool negative = e < number.size() && number[e] == '-';
-    if (e < number.size() && (number[e] == '+' || number[e] == '-')) ++e;
-    for (; e < number.size(); ++e)
-        exponent = std::min(exponent * 10 + (number[e] - '0'), 1'000'000'000'000LL);
-    return order + (negative ? -exponent : exponent) > 0;
+std::size_t nextNonBlank(LineStream& stream, std::size_t from) {
+    return nextWith<false>(stream, from);
 }
 
 } // namespace
 
-void clearLineStreamFlags(LineStream& stream) {
-    stream.failed = false;
+void copyLine(LineStream& stream, std::string_view line) {
+    stream.storage.resize(line.size() + kReadPastEnd);
+    if (!line.empty()) std::memcpy(stream.storage.data(), line.data(), line.size());
+    showStored(stream, line.size());
 }
 
-void loadLine(LineStream& stream, std::string_view line) {
-    stream.storage.resize(line.size() + kLinePadding);
-    std::memcpy(stream.storage.data(), line.data(), line.size());
-    showStoredLine(stream, line.size());
+void appendToLine(LineStream& stream, std::string_view piece) {
+    const std::size_t size = stream.text.size();
+    stream.storage.resize(size + piece.size() + kReadPastEnd);
+    if (!piece.empty()) std::memcpy(stream.storage.data() + size, piece.data(), piece.size());
+    showStored(stream, size + piece.size());
 }
 
-void showStoredLine(LineStream& stream, std::size_t size) {
-    if (stream.storage.size() < size + kLinePadding) stream.storage.resize(size + kLinePadding);
-    stream.text = std::string_view(stream.storage.data(), size);
-    stream.inWindow = false;
-    rewindLine(stream);
+void cutLine(LineStream& stream, std::size_t size) {
+    showStored(stream, size);
 }
 
-void keepLine(LineStream& stream) {
-    if (!stream.inWindow) return;
+void detachLine(LineStream& stream) {
+    if (!stream.viewed) return;
     const std::size_t cursor = stream.cursor;
     const bool failed = stream.failed;
-    loadLine(stream, stream.text);
+    copyLine(stream, stream.text);
     stream.cursor = cursor;
     stream.failed = failed;
 }
 
+void clearFailed(LineStream& stream) {
+    stream.failed = false;
+}
+
+bool skipToValue(LineStream& stream) {
+    if (stream.failed) return false;
+    stream.cursor = nextNonBlank(stream, stream.cursor);
+    if (stream.cursor >= stream.text.size()) return failExtraction(stream);
+    return true;
+}
+
 bool readToken(LineStream& stream, std::string& target) {
     if (!skipToValue(stream)) return false;
-    const std::size_t end = nextBit(stream, stream.cursor, true);
+    const std::size_t end = nextBlank(stream, stream.cursor);
     target.assign(stream.text.data() + stream.cursor, end - stream.cursor);
     stream.cursor = end;
     return true;
@@ -169,7 +102,7 @@ bool readToken(LineStream& stream, std::string& target) {
 
 bool readToken(LineStream& stream, TokenText& target) {
     if (!skipToValue(stream)) return false;
-    const std::size_t end = nextBit(stream, stream.cursor, true);
+    const std::size_t end = nextBlank(stream, stream.cursor);
     target.assignPadded(stream.text.data() + stream.cursor, end - stream.cursor);
     stream.cursor = end;
     return true;
@@ -178,84 +111,47 @@ bool readToken(LineStream& stream, TokenText& target) {
 void readTokens(LineStream& stream, std::initializer_list<TokenText*> fields) {
     if (stream.failed) return;
     const std::string_view text = stream.text;
-    // Per 64-byte chunk: `starts` marks the first byte of every token, `ends` the
-    // first whitespace byte after one. Bytes before the cursor count as whitespace,
-    // so starts and ends alternate from the cursor on.
-    std::size_t base = stream.cursor & ~std::size_t{63};
-    std::uint64_t space =
-        spaceBitsAt(text, base) | ((std::uint64_t{1} << (stream.cursor & 63)) - 1);
-    std::uint64_t starts = ~space & ((space << 1) | 1);
-    std::uint64_t ends = space & ~((space << 1) | 1);
-    const auto nextChunk = [&] {
-        const std::uint64_t lastWasSpace = space >> 63;
-        base += 64;
-        space = spaceBitsAt(text, base);
-        starts = ~space & ((space << 1) | lastWasSpace);
-        ends = space & ~((space << 1) | lastWasSpace);
+    // Per block: `starts` marks the first byte of every token, `ends` the first
+    // blank byte after one. Bytes before the cursor count as blank, so starts and
+    // ends alternate from the cursor on.
+    std::size_t base = stream.cursor & ~(kWideBlock - 1);
+    std::uint64_t blanks = blanksAt(text, base) | masks::bitsBelow(stream.cursor % kWideBlock);
+    std::uint64_t starts = masks::tokenStarts(blanks, 1);
+    std::uint64_t ends = masks::tokenEnds(blanks, 1);
+    const auto nextBlock = [&] {
+        const std::uint64_t blankBefore = masks::lastBit(blanks);
+        base += kWideBlock;
+        blanks = blanksAt(text, base);
+        starts = masks::tokenStarts(blanks, blankBefore);
+        ends = masks::tokenEnds(blanks, blankBefore);
     };
     std::size_t end = stream.cursor;
     for (TokenText* field : fields) {
         while (starts == 0) {
-            if (base + 64 >= text.size()) {
+            if (base + kWideBlock >= text.size()) {
                 stream.cursor = text.size();
                 stream.failed = true;
                 return;
             }
-            nextChunk();
+            nextBlock();
         }
-        const std::size_t start = base + static_cast<std::size_t>(__builtin_ctzll(starts));
-        starts &= starts - 1;
-        while (ends == 0) // past the text every byte is whitespace, so this ends there
-            nextChunk();
-        end = base + static_cast<std::size_t>(__builtin_ctzll(ends));
-        ends &= ends - 1;
+        const std::size_t start = base + masks::lowestBit(starts);
+        starts = masks::withoutLowestBit(starts);
+        // Past the text every byte is blank, so a token ends in the block that
+        // holds the end of the text at the latest.
+        while (ends == 0 && base < text.size())
+            nextBlock();
+        end = ends == 0 ? text.size() : base + masks::lowestBit(ends);
+        ends = masks::withoutLowestBit(ends);
         if (field != nullptr) field->assignPadded(text.data() + start, end - start);
     }
     stream.cursor = end;
-    stream.chunkValid = false;
+    stream.blanksValid = false;
 }
 
 bool skipToken(LineStream& stream) {
     if (!skipToValue(stream)) return false;
-    stream.cursor = nextBit(stream, stream.cursor, true);
-    return true;
-}
-
-bool readInteger(LineStream& stream, std::int32_t& target) {
-    if (!skipToValue(stream)) return false;
-    std::string_view rest = stream.text.substr(stream.cursor);
-    std::size_t start = 0;
-    if (rest[0] == '+') start = 1; // from_chars takes a minus sign only
-    const std::size_t digitsStart = (rest[0] == '+' || rest[0] == '-') ? 1 : 0;
-    const std::size_t end = skipDigits(rest, digitsStart);
-    if (end == digitsStart) return fail(stream);
-    std::int32_t value = 0;
-    const auto [ptr, ec] = std::from_chars(rest.data() + start, rest.data() + end, value);
-    if (ec != std::errc() || ptr != rest.data() + end) return fail(stream);
-    target = value;
-    stream.cursor += end;
-    return true;
-}
-
-bool readReal(LineStream& stream, float& target) {
-    if (!skipToValue(stream)) return false;
-    std::string_view rest = stream.text.substr(stream.cursor);
-    const std::size_t length = realPrefixLength(rest);
-    if (length == 0) return fail(stream);
-    const std::string_view number = rest.substr(0, length);
-    const std::size_t start = number[0] == '+' ? 1 : 0;
-    double value = 0.0;
-    const auto [ptr, ec] = std::from_chars(number.data() + start, number.data() + length, value);
-    if (ec == std::errc::result_out_of_range) {
-        if (isOverflow(number)) return fail(stream);
-        value = number[0] == '-' ? -0.0 : 0.0; // nearer to zero than any double
-    } else if (ec != std::errc() || ptr != number.data() + length) {
-        return fail(stream);
-    }
-    if (!(std::fabs(value) <= static_cast<double>(std::numeric_limits<float>::max())))
-        return fail(stream);
-    target = static_cast<float>(value);
-    stream.cursor += length;
+    stream.cursor = nextBlank(stream, stream.cursor);
     return true;
 }
 

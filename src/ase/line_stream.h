@@ -1,19 +1,17 @@
 #pragma once
 
+#include "ase/byte_masks.h"
+#include "ase/read_past.h"
 #include "ase/token_text.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <initializer_list>
-
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace meshlift {
-
-// Bytes that may be read past the end of a line's text: token bounds are found 64
-// bytes at a time and short tokens are copied whole, without a byte-by-byte tail.
-inline constexpr std::size_t kLinePadding = 64;
 
 // The matched line, read token by token. Once an extraction fails, every later one
 // on the same line fails too and leaves its target untouched.
@@ -24,48 +22,51 @@ struct LineStream {
     LineStream(const LineStream&) = delete; // `text` may point into `storage`
     LineStream& operator=(const LineStream&) = delete;
 
-    // The line without its line end. It is shown where it lies in the input's window
-    // when it lies there whole, and is copied into `storage` otherwise; either way
-    // kLinePadding readable bytes follow it.
+    // The line without its line end: viewed where it lies in an input window, or
+    // copied into `storage`. Either way kReadPastEnd readable bytes follow it.
     std::string_view text;
-    bool inWindow = false; // `text` points into the input's window
+    bool viewed = false; // `text` points into an input window
     std::vector<char> storage;
     std::size_t cursor = 0;
     bool failed = false;
-    // Whitespace bits of the 64 bytes of the text from `chunkStart`; bits past the
-    // end of the text are set.
-    std::size_t chunkStart = 0;
-    std::uint64_t chunkBits = 0;
-    bool chunkValid = false;
+    // Blank bits of the 64 bytes of the text from `blanksStart`; bits past the end
+    // of the text are set.
+    std::size_t blanksStart = 0;
+    std::uint64_t blanks = 0;
+    bool blanksValid = false;
 };
 
-void clearLineStreamFlags(LineStream& stream);
-
-// Reads the text again from its start, with the stream's flags clear.
+// Reads the text again from its start, with nothing failed.
 inline void rewindLine(LineStream& stream) {
     stream.cursor = 0;
     stream.failed = false;
-    stream.chunkValid = false;
+    stream.blanksValid = false;
 }
 
-// Replaces the text with a copy of `line` and rewinds to its start.
-void loadLine(LineStream& stream, std::string_view line);
-
-// Shows a line of the input's window without copying it; kLinePadding bytes after
-// it must be readable, and it stays valid until the window moves.
-inline void showWindowLine(LineStream& stream, std::string_view line) {
+// Shows a line of an input window without copying it; it stays valid until that
+// window moves.
+inline void viewLine(LineStream& stream, std::string_view line) {
     stream.text = line;
-    stream.inWindow = true;
+    stream.viewed = true;
     rewindLine(stream);
 }
 
-// Shows the first `size` bytes of `stream.storage`, which the caller filled.
-void showStoredLine(LineStream& stream, std::size_t size);
+// Shows a copy of `line`.
+void copyLine(LineStream& stream, std::string_view line);
 
-// Copies a line shown from the window into storage, so that it outlives the window.
-void keepLine(LineStream& stream);
+// Adds `piece` to the end of a copied line, for lines gathered piece by piece.
+void appendToLine(LineStream& stream, std::string_view piece);
 
-// The next run of non-whitespace bytes.
+// Keeps the first `size` bytes of a copied line.
+void cutLine(LineStream& stream, std::size_t size);
+
+// Copies a viewed line, so that it outlives its window; the cursor stays where it is.
+void detachLine(LineStream& stream);
+
+// A new search starts with nothing failed.
+void clearFailed(LineStream& stream);
+
+// The next run of non-blank bytes.
 bool readToken(LineStream& stream, std::string& target);
 
 // The same into a token field, without touching the heap for short tokens.
@@ -73,7 +74,7 @@ bool readToken(LineStream& stream, TokenText& target);
 
 // The next tokens, one per field, as that many readToken calls would read them; a
 // null field passes over its token. Lines of vertices and faces are read this way,
-// all their token bounds found in one sweep of the whitespace bits.
+// all their token bounds found in one sweep of the blank bits.
 void readTokens(LineStream& stream, std::initializer_list<TokenText*> fields);
 
 // Passes over the next token like readToken, without keeping it.
@@ -90,9 +91,12 @@ bool readReal(LineStream& stream, float& target);
     return stream.text;
 }
 
-[[nodiscard]] constexpr bool isTokenSpace(char c) {
-    // Tab, LF, vertical tab, form feed and CR are the consecutive codes 9 to 13.
-    return c == ' ' || static_cast<unsigned char>(c - '\t') <= '\r' - '\t';
+// Moves the cursor past blanks; false (and the stream failed) when nothing is left.
+bool skipToValue(LineStream& stream);
+
+inline bool failExtraction(LineStream& stream) {
+    stream.failed = true;
+    return false;
 }
 
 } // namespace meshlift

@@ -1,52 +1,51 @@
 #include "ase/lookahead.h"
 
+#include "ase/input_file.h"
 #include "ase/keyword_scanner.h"
-
-#include <utility>
 
 namespace meshlift {
 namespace {
 
-// The memo's answer for a look-ahead from `from`: 1 found, 0 not found, -1 unknown.
-int rememberedAnswer(const LookaheadMemo& memo, const Keyword& keyword, std::uint64_t from) {
-    if (!memo.valid || memo.keyword != keyword.text() || from < memo.searchedFrom) return -1;
-    if (!memo.found) return 0;
-    return from <= memo.lineStart ? 1 : -1;
+enum class MemoAnswer { found, notFound, unknown };
+
+MemoAnswer rememberedAnswer(const LookaheadMemo& memo, const Keyword& keyword, std::uint64_t from) {
+    if (!memo.valid || memo.keyword != keyword.text() || from < memo.searchedFrom)
+        return MemoAnswer::unknown;
+    if (!memo.found) return MemoAnswer::notFound;
+    return from <= memo.lineStart ? MemoAnswer::found : MemoAnswer::unknown;
 }
 
 } // namespace
 
 bool lookAheadForKeywordLine(InputFile& input, const Keyword& keyword, LineStream& stream) {
-    const InputPosition saved = saveInputPosition(input);
-    if (saved.failed) {
-        clearLineStreamFlags(stream);
-        return false;
-    }
-    LookaheadMemo& memo = input.lookahead;
-    if (input.rememberLookahead) {
-        const int answer = rememberedAnswer(memo, keyword, saved.offset);
-        if (answer == 0) {
-            clearLineStreamFlags(stream);
-            return false;
-        }
-        if (answer == 1) {
-            loadLine(stream, memo.line);
+    clearFailed(stream);
+    if (input.position.failed) return false;
+    Lookahead& ahead = input.lookahead;
+    LookaheadMemo& memo = ahead.memo;
+    if (ahead.useMemo) {
+        switch (rememberedAnswer(memo, keyword, input.position.offset)) {
+        case MemoAnswer::found:
+            copyLine(stream, memo.line);
             return true;
+        case MemoAnswer::notFound:
+            return false;
+        case MemoAnswer::unknown:
+            break;
         }
     }
-    std::swap(input.window, input.aheadWindow);
-    const bool found = findKeywordLine(input, keyword, stream);
-    std::swap(input.window, input.aheadWindow);
+    // The search moves a copy of the position, so the input stays where it was.
+    InputPosition position = input.position;
+    const std::optional<std::uint64_t> lineStart =
+        searchKeywordLine(input.source, ahead.window, position, keyword, stream);
     memo.valid = true;
     memo.keyword = keyword.text();
-    memo.searchedFrom = saved.offset;
-    memo.found = found;
-    if (found) {
-        memo.lineStart = input.matchedLineStart;
+    memo.searchedFrom = input.position.offset;
+    memo.found = lineStart.has_value();
+    if (lineStart) {
+        memo.lineStart = *lineStart;
         memo.line = stream.text;
     }
-    restoreInputPosition(input, saved);
-    return found;
+    return memo.found;
 }
 
 } // namespace meshlift

@@ -6,11 +6,6 @@
 
 namespace meshlift {
 
-inline constexpr std::string_view kUsageLine =
-    "Usage : Meshlift inputFile.ASE ouputFile.xml [mode = tri (|quad)]";
-inline constexpr std::string_view kInvalidModeLine =
-    "Error : invalid mode (tri or quad are supported)";
-
 struct CommandLine {
     std::string_view inputPath;
     std::string_view outputPath;

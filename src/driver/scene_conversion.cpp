@@ -1,6 +1,7 @@
 #include "driver/scene_conversion.h"
 
 #include "ase/keyword_scanner.h"
+#include "scene/console_lines.h"
 #include "scene/object_header.h"
 #include "scene/scene_lines.h"
 
@@ -9,12 +10,14 @@
 
 namespace meshlift {
 
-void convertScene(InputFile& input, LineSink& document, LineSink& console, ConversionMode mode,
+bool convertScene(InputFile& input, LineSink& document, LineSink& console, ConversionMode mode,
                   std::string_view inputPath) {
     constexpr Keyword kGeomObject("*GEOMOBJECT");
     LineStream stream;
     MeshCounts counts;
     std::int32_t objectCounter = 0;
+    document.stopWhen = &input.source.readFailed;
+    console.stopWhen = &input.source.readFailed;
 
     writeDocumentLine(document, kSceneStartLine);
     while (findKeywordLine(input, kGeomObject, stream)) {
@@ -27,8 +30,12 @@ void convertScene(InputFile& input, LineSink& document, LineSink& console, Conve
         if (objectCounter < std::numeric_limits<std::int32_t>::max()) ++objectCounter;
     }
     if (objectCounter == 0)
-        writeConsoleLine(console, "Error : no *GEOMOBJECT found in ", inputPath, "!");
+        writeConsoleLine(console, console::kNoGeomObject.before, inputPath,
+                         console::kNoGeomObject.after);
     writeDocumentLine(document, kSceneEndLine);
+    document.stopWhen = nullptr;
+    console.stopWhen = nullptr;
+    return !input.source.readFailed;
 }
 
 } // namespace meshlift

@@ -1,7 +1,5 @@
 #include "scene/line_sink.h"
 
-#include "ase/file_descriptor.h"
-
 #include <algorithm>
 
 namespace meshlift {
@@ -21,11 +19,12 @@ char* growLine(LineSink& sink, std::size_t more) {
 void sendHeldLines(LineSink& sink) {
     const char* data = sink.line.get();
     std::size_t start = 0;
-    for (std::size_t i = 0; i < sink.held; ++i) {
+    const bool stopped = sink.stopWhen != nullptr && *sink.stopWhen;
+    for (std::size_t i = 0; i < sink.held && !stopped; ++i) {
         const std::size_t end = sink.heldEnds[i];
         if (sink.memory != nullptr)
             sink.memory->append(data + start, end - start);
-        else if (!writeAll(sink.fd, data + start, end - start))
+        else if (!platform::writeAll(sink.file, data + start, end - start))
             sink.failed = true;
         start = end;
     }

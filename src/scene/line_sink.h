@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ase/token_text.h"
+#include "platform/file_system.h"
 
 #include <cstddef>
 #include <cstring>
@@ -17,9 +18,12 @@ namespace meshlift {
 struct LineSink {
     static constexpr std::size_t kMaxHeldLines = 8;
 
-    int fd = -1;                   // used when `memory` is null
-    std::string* memory = nullptr; // collects the lines instead of a file
-    std::unique_ptr<char[]> line;  // the lines being assembled; reused for every line
+    platform::NativeHandle file = platform::kNoHandle; // used when `memory` is null
+    std::string* memory = nullptr;                     // collects the lines instead of a file
+    // Once this is set, lines are dropped: a conversion whose input failed must not
+    // go on writing what it makes of the missing rest.
+    const bool* stopWhen = nullptr;
+    std::unique_ptr<char[]> line; // the lines being assembled; reused for every line
     std::size_t capacity = 0;
     std::size_t pending = 0; // bytes assembled so far
     // Ends of the complete lines held in `line`, each still to be written.
@@ -28,9 +32,9 @@ struct LineSink {
     bool failed = false; // some write did not complete
 };
 
-[[nodiscard]] inline LineSink fileSink(int fd) {
+[[nodiscard]] inline LineSink fileSink(platform::NativeHandle file) {
     LineSink sink;
-    sink.fd = fd;
+    sink.file = file;
     return sink;
 }
 [[nodiscard]] inline LineSink memorySink(std::string& memory) {

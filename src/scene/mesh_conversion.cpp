@@ -1,8 +1,11 @@
 #include "scene/mesh_conversion.h"
 
 #include "ase/keyword_scanner.h"
-#include "scene/quad_assembly.h"
+#include "scene/console_lines.h"
+#include "scene/face_list.h"
 #include "scene/scene_lines.h"
+
+#include <string_view>
 
 namespace meshlift {
 namespace {
@@ -13,15 +16,10 @@ constexpr Keyword kFaceCount("*MESH_NUMFACES");
 constexpr Keyword kVertexList("*MESH_VERTEX_LIST");
 constexpr Keyword kVertex("*MESH_VERTEX");
 constexpr Keyword kFaceList("*MESH_FACE_LIST");
-constexpr Keyword kFace("*MESH_FACE");
 
 // Fields keep their text when a later line of the same block lacks the token.
 struct Vertex {
     TokenText index, x, y, z;
-};
-
-struct Triangle {
-    TokenText label, a, b, c;
 };
 
 void readCount(InputFile& input, LineStream& stream, LineSink& console, const Keyword& keyword,
@@ -40,8 +38,7 @@ void convertVertices(InputFile& input, LineStream& stream, LineSink& document, L
     Vertex vertex;
     for (std::int32_t i = 0; i < vertexCount; ++i) {
         if (!findKeywordLine(input, kVertex, stream)) {
-            writeConsoleLine(console,
-                             "Error : not enought *MESH_VERTEX found in *MESH_VERTEX_LIST !");
+            writeConsoleLine(console, console::kMissingVertex);
             continue;
         }
         readTokens(stream, {nullptr, &vertex.index, &vertex.x, &vertex.y, &vertex.z});
@@ -53,52 +50,22 @@ void convertVertices(InputFile& input, LineStream& stream, LineSink& document, L
 
 } // namespace
 
-void removeLastColon(TokenText& faceLabel) {
-    const std::size_t colon = faceLabel.view().rfind(':');
-    if (colon != std::string_view::npos) faceLabel.eraseAt(colon);
-}
-
-void convertTriangles(InputFile& input, LineStream& stream, LineSink& document, LineSink& console,
-                      std::int32_t faceCount) {
-    Triangle face;
-    for (std::int32_t i = 0; i < faceCount; ++i) {
-        if (!findKeywordLine(input, kFace, stream)) {
-            writeConsoleLine(console, kMissingFaceMessage);
-            continue;
-        }
-        // The keyword, then the label, then each corner after its tag ("A:", ...).
-        readTokens(stream,
-                   {nullptr, &face.label, nullptr, &face.a, nullptr, &face.b, nullptr, &face.c});
-        // The label field outlives the line: a later line without a label token
-        // keeps this already shortened text and loses another colon, if any.
-        removeLastColon(face.label);
-        holdDocumentLine(document, "<polygon id=\"", face.label, "\">");
-        holdDocumentLine(document, "<node id=\"", face.c, "\"/>");
-        holdDocumentLine(document, "<node id=\"", face.b, "\"/>");
-        holdDocumentLine(document, "<node id=\"", face.a, "\"/>");
-        holdDocumentLine(document, kPolygonEndLine);
-        sendHeldLines(document);
-    }
-}
-
 void convertMesh(InputFile& input, LineStream& stream, LineSink& document, LineSink& console,
                  ConversionMode mode, MeshCounts& counts) {
     if (!findKeywordLine(input, kMesh, stream)) {
-        writeConsoleLine(console, "Error : no *MESH found in *GEOMOBJECT !");
+        writeConsoleLine(console, console::kNoMesh);
         return;
     }
-    readCount(input, stream, console, kVertexCount, "Error : no *MESH_NUMVERTEX found in *MESH !",
-              counts.vertexCount);
-    readCount(input, stream, console, kFaceCount, "Error : no *MESH_NUMFACES found in *MESH !",
-              counts.faceCount);
+    readCount(input, stream, console, kVertexCount, console::kNoVertexCount, counts.vertexCount);
+    readCount(input, stream, console, kFaceCount, console::kNoFaceCount, counts.faceCount);
 
     if (findKeywordLine(input, kVertexList, stream))
         convertVertices(input, stream, document, console, counts.vertexCount);
     else
-        writeConsoleLine(console, "Error : no *MESH_VERTEX_LIST found in *MESH !");
+        writeConsoleLine(console, console::kNoVertexList);
 
     if (!findKeywordLine(input, kFaceList, stream)) {
-        writeConsoleLine(console, "Error : no *MESH_FACE_LIST found in *MESH !");
+        writeConsoleLine(console, console::kNoFaceList);
         return;
     }
     writeDocumentLine(document, kPolygonsStartLine);

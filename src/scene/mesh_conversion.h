@@ -2,12 +2,9 @@
 
 #include "ase/input_file.h"
 #include "ase/line_stream.h"
-#include "ase/token_text.h"
 #include "scene/line_sink.h"
 
 #include <cstdint>
-#include <string>
-#include <string_view>
 
 namespace meshlift {
 
@@ -25,16 +22,5 @@ struct MeshCounts {
 // console for each record that is missing.
 void convertMesh(InputFile& input, LineStream& stream, LineSink& document, LineSink& console,
                  ConversionMode mode, MeshCounts& counts);
-
-// The "tri" face loop: one polygon per face line, corners in reverse order.
-void convertTriangles(InputFile& input, LineStream& stream, LineSink& document, LineSink& console,
-                      std::int32_t faceCount);
-
-// Drops the rightmost ":" of a face label, if it has one: "7:" gives "7", "1:2:"
-// gives "1:2".
-void removeLastColon(TokenText& faceLabel);
-
-inline constexpr std::string_view kMissingFaceMessage =
-    "Error : not enought *MESH_FACE found in *MESH_FACE_LIST !";
 
 } // namespace meshlift

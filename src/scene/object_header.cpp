@@ -13,10 +13,10 @@ namespace {
 constexpr Keyword kNodeName("*NODE_NAME");
 constexpr Keyword kWireframeColour("*WIREFRAME_COLOR");
 
-std::string_view trimTokenSpace(std::string_view text) {
-    while (!text.empty() && isTokenSpace(text.front()))
+std::string_view trimBlanks(std::string_view text) {
+    while (!text.empty() && masks::isBlank(text.front()))
         text.remove_prefix(1);
-    while (!text.empty() && isTokenSpace(text.back()))
+    while (!text.empty() && masks::isBlank(text.back()))
         text.remove_suffix(1);
     return text;
 }
@@ -61,7 +61,7 @@ std::string idText(std::string_view nameLine) {
                                           ? nameLine
                                           : nameLine.substr(keywordAt + kNodeName.size());
         // Appended piece by piece: GCC 12 warns falsely (-Wrestrict) on "\"" + string.
-        const std::string_view name = trimTokenSpace(rest);
+        const std::string_view name = trimBlanks(rest);
         std::string quoted;
         quoted.reserve(name.size() + 2);
         quoted.append(1, '"').append(name).append(1, '"');

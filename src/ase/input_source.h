@@ -1,0 +1,44 @@
+#pragma once
+
+#include "platform/file_system.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <limits>
+#include <string_view>
+
+namespace meshlift {
+
+inline constexpr std::uint64_t kUnknownEnd = std::numeric_limits<std::uint64_t>::max();
+
+// Where the bytes of the ASE input come from: a file read by absolute offsets, or a
+// block of memory read the same way (tests and fuzzing). Every input that is not a
+// regular file is spooled into a temporary file first, so that any offset can be
+// read again.
+struct InputSource {
+    static constexpr char kEndMark = 0x1A; // ends the input, as in DOS text files
+
+    platform::File file;
+    std::string_view memory; // the bytes, when there is no file
+    platform::FileIdentity identity;
+    std::uint64_t sizeHint = kUnknownEnd; // the size when opened, to size the windows
+    std::uint64_t end = kUnknownEnd;      // logical end, once known
+    std::uint64_t checkedForMark = 0;     // bytes below this hold no end mark
+    bool readFailed = false;              // a read failed; the input ends there for good
+};
+
+enum class InputOpenResult { opened, cannotOpen, cannotRead };
+
+// Opens a path for reading. Pipes, terminals and other streams are copied into a
+// temporary file first; a read error while copying is `cannotRead`.
+[[nodiscard]] InputOpenResult openInputSource(InputSource& source, const char* path);
+
+// Reads from memory instead of a file; `bytes` must outlive the source.
+void openMemorySource(InputSource& source, std::string_view bytes);
+
+// Reads up to `size` bytes at `offset`: fewer only at the end of the input, or when a
+// read fails, which marks the source failed.
+[[nodiscard]] std::size_t readSource(InputSource& source, std::uint64_t offset, char* data,
+                                     std::size_t size);
+
+} // namespace meshlift
