@@ -73,7 +73,8 @@ string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
     "an XML scene document with one object element per geometric object: its"
     "vertices as nodes and its faces as triangles, or as quads joined along"
     "the faces' visible edges. The scene is read as a stream, so large files"
-    "convert in little memory.")
+    "convert in little memory. meshlift-preview draws a scene document as a"
+    "PNG picture from the document's own camera.")
 set(CPACK_STRIP_FILES ON)
 # Each Debian package's description begins with its own summary line.
 set(CPACK_PROJECT_CONFIG_FILE "${CMAKE_CURRENT_LIST_DIR}/cpack_project_config.cmake")

@@ -1,0 +1,118 @@
+// The program as users run it: console report, exit codes, and no half-written picture.
+#include "preview_support.h"
+#include "shell_support.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+using namespace meshlift::test;
+
+namespace {
+
+RunResult runPreview(const std::vector<std::string>& arguments) {
+    std::string command = shellQuote(MESHLIFT_PREVIEW_BINARY);
+    for (const std::string& argument : arguments) {
+        command.push_back(' ');
+        command.append(shellQuote(argument));
+    }
+    return runShell(command);
+}
+
+std::vector<std::string> filesIn(const TempDir& dir) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+const std::string kTriangle =
+    std::string(meshlift::preview::test::kTestScene) + "\r\n" +
+    meshlift::preview::test::objectElement("<object id=\"T\">", {"-5,-5,0", "5,-5,0", "0,5,0"},
+                                           {"0 1 2", "0 1 7"}) +
+    "</scene>\r\n";
+
+TEST(PreviewCommand, WritesThePictureAndReportsWhatItDrew) {
+    TempDir dir;
+    writeFile(dir.file("scene.xml"), kTriangle);
+    const RunResult run = runPreview({dir.file("scene.xml"), dir.file("picture.png")});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.console, "objects: 1\n"
+                           "polygons drawn: 1\n"
+                           "polygons skipped, a corner names no node of its object: 1\n"
+                           "polygons outside the view or behind the camera: 0\n"
+                           "bounding box: (-5, -5, 0) to (5, 5, 0)\n");
+    EXPECT_EQ(readFile(dir.file("picture.png")).substr(0, 8), "\x89PNG\r\n\x1a\n");
+    EXPECT_EQ(filesIn(dir), (std::vector<std::string>{"picture.png", "scene.xml"}));
+}
+
+TEST(PreviewCommand, DocumentCutShortIsDrawnAsFarAsItGoesWithAWarning) {
+    TempDir dir;
+    // Cut inside the second polygon: the first is drawn, the unfinished one is not.
+    writeFile(dir.file("scene.xml"), kTriangle.substr(0, kTriangle.find("<node id=\"7\"")));
+    const RunResult run = runPreview({dir.file("scene.xml"), dir.file("picture.png")});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.console, "Warning : the document ends before </scene>; what it holds is drawn\n"
+                           "objects: 1\n"
+                           "polygons drawn: 1\n"
+                           "polygons skipped, a corner names no node of its object: 0\n"
+                           "polygons outside the view or behind the camera: 0\n"
+                           "bounding box: (-5, -5, 0) to (5, 5, 0)\n");
+}
+
+TEST(PreviewCommand, EmptyViewSuggestsFitAndFitMovesTheCamera) {
+    TempDir dir;
+    std::string away = kTriangle;
+    away.replace(away.find("camera=\"0,0,10\""), 15, "camera=\"0,0,-10\"");
+    away.replace(away.find("lookAt=\"0,0,0\""), 14, "lookAt=\"0,0,-20\"");
+    writeFile(dir.file("scene.xml"), away);
+    const RunResult empty = runPreview({dir.file("scene.xml"), dir.file("picture.png")});
+    EXPECT_EQ(empty.exitCode, 0);
+    EXPECT_NE(empty.console.find("\nNothing is in view: try --fit to move the camera.\n"),
+              std::string::npos);
+    const RunResult fitted = runPreview({"--fit", dir.file("scene.xml"), dir.file("picture.png")});
+    EXPECT_EQ(fitted.exitCode, 0);
+    EXPECT_NE(fitted.console.find("polygons drawn: 1\n"), std::string::npos);
+    EXPECT_NE(fitted.console.find("\nfitted camera: (0, 0, 10) looking at (0, 0, 0), near 0.1\n"),
+              std::string::npos)
+        << fitted.console;
+    EXPECT_EQ(fitted.console.find("Nothing"), std::string::npos);
+}
+
+TEST(PreviewCommand, FailuresExitWithOneAndLeaveNoPicture) {
+    TempDir dir;
+    writeFile(dir.file("scene.ASE"), "*3DSMAX_ASCIIEXPORT 200\n*GEOMOBJECT {\n}\n");
+    writeFile(dir.file("scene.xml"), kTriangle);
+    writeFile(dir.file("wide.xml"),
+              std::string(kTriangle).replace(kTriangle.find("width=\"20\""), 10, "width=\"0\""));
+    std::filesystem::create_directory(dir.file("folder"));
+    struct Case {
+        std::vector<std::string> arguments;
+        std::string console;
+    } cases[] = {
+        {{dir.file("scene.ASE"), dir.file("p.png")},
+         "Error : " + dir.file("scene.ASE") + " is not a scene document !\n"},
+        {{dir.file("missing.xml"), dir.file("p.png")},
+         "Error opening file : " + dir.file("missing.xml") + " !\n"},
+        {{dir.file("wide.xml"), dir.file("p.png")},
+         "Error : unusable scene attribute width=\"0\" in " + dir.file("wide.xml") + " !\n"},
+        {{dir.file("scene.xml"), dir.file("folder")},
+         "Error writing file : " + dir.file("folder") + " !\n"},
+        {{dir.file("scene.xml"), dir.file("no/such/folder.png")},
+         "Error writing file : " + dir.file("no/such/folder.png") + " !\n"},
+        {{dir.file("scene.xml"), dir.file("scene.xml")},
+         "Error creating file : " + dir.file("scene.xml") + " !\n"},
+        {{dir.file("scene.xml")}, "Usage : meshlift-preview scene.xml picture.png [--fit]\n"},
+    };
+    for (const Case& c : cases) {
+        const RunResult run = runPreview(c.arguments);
+        EXPECT_EQ(run.exitCode, 1) << c.console;
+        EXPECT_EQ(run.console, c.console);
+    }
+    EXPECT_EQ(filesIn(dir),
+              (std::vector<std::string>{"folder", "scene.ASE", "scene.xml", "wide.xml"}));
+    EXPECT_EQ(readFile(dir.file("scene.xml")), kTriangle);
+}
+
+} // namespace
