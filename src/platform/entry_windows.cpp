@@ -2,10 +2,7 @@
 // code page; the program keeps it as UTF-8.
 #include "driver/program.h"
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
+#include "platform/windows_api.h"
 
 #include <string>
 #include <vector>

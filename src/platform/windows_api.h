@@ -1,0 +1,11 @@
+#pragma once
+
+// The Win32 API as the Windows files of this folder use it: without the rarely used
+// parts, and without the min and max macros that would break the standard library's.
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
