@@ -19,7 +19,8 @@ import shutil
 import statistics
 import subprocess
 import sys
-import time
+
+import run_bench  # its timing of one run, beside this script
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 BUILD = os.path.join(ROOT, "build", "preview-bench")
@@ -50,13 +51,9 @@ def document(size_mb, mode):
 
 
 def timed(command):
-    report = os.path.join(OUT, "time.txt")
-    start = time.perf_counter()
-    subprocess.run(["/usr/bin/time", "-f", "%U %S %M", "-o", report, *command],
-                   check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    wall = time.perf_counter() - start
-    user, system, peak_kb = open(report).read().split()[-3:]
-    return wall, float(user) + float(system), int(peak_kb) / 1024
+    """Wall seconds, CPU seconds and peak RSS in MiB of one run."""
+    wall, cpu, peak_kib = run_bench.timed(command)
+    return wall, cpu, peak_kib / 1024
 
 
 def measure(path, repeats):

@@ -53,17 +53,20 @@ def scene(name, size_mb, objects, *options):
     return path
 
 
-def timed(command, output):
-    """Wall seconds, CPU seconds and peak RSS in KiB of one run."""
-    if os.path.exists(output):
+def timed(command, output=None):
+    """Wall seconds, CPU seconds and peak RSS in KiB of one run; `output`, when given,
+    is the file the run writes, removed before and after it."""
+    if output and os.path.exists(output):
         os.remove(output)
     report = os.path.join(DATA, "time.txt")
+    os.makedirs(DATA, exist_ok=True)
     start = time.perf_counter()
     subprocess.run(["/usr/bin/time", "-f", "%U %S %M", "-o", report, *command],
                    check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     wall = time.perf_counter() - start
     user, system, rss = open(report).read().split()[-3:]
-    os.remove(output)
+    if output:
+        os.remove(output)
     return wall, float(user) + float(system), int(rss)
 
 
