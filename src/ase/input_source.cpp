@@ -14,7 +14,7 @@ constexpr std::size_t kSpoolBlock = std::size_t{1} << 20;
 InputOpenResult spool(platform::NativeHandle stream, InputSource& source) {
     platform::File spooled = platform::createTemporaryFile();
     if (!spooled.valid()) return InputOpenResult::cannotOpen;
-    const auto buffer = std::make_unique_for_overwrite<char[]>(kSpoolBlock);
+    const auto buffer = std::unique_ptr<char[]>(new char[kSpoolBlock]); // left uninitialised
     std::uint64_t total = 0;
     for (;;) {
         const platform::ReadResult got = platform::readSome(stream, buffer.get(), kSpoolBlock);

@@ -11,7 +11,7 @@ namespace {
 void allocate(InputWindow& window, const InputSource& source) {
     window.capacity = usableBlockSize(
         static_cast<std::size_t>(std::min<std::uint64_t>(window.blockSize, source.sizeHint)));
-    window.bytes = std::make_unique_for_overwrite<char[]>(window.capacity + kReadPastEnd);
+    window.bytes = std::unique_ptr<char[]>(new char[window.capacity + kReadPastEnd]); // left uninitialised
 }
 
 } // namespace

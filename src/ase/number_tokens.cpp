@@ -1,6 +1,7 @@
 #include "ase/line_stream.h"
 
-#include <algorithm>
+#include <fast_float/fast_float.h>
+
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -43,25 +44,6 @@ std::size_t realPrefixLength(std::string_view text) {
     return i;
 }
 
-// Whether a number that from_chars found out of range was too large rather than
-// too close to zero: its decimal order of magnitude is positive either way round.
-bool isOverflow(std::string_view number) {
-    const std::size_t exponentAt = std::min(number.find_first_of("eE"), number.size());
-    const std::string_view mantissa = number.substr(0, exponentAt);
-    const std::size_t point = std::min(mantissa.find('.'), mantissa.size());
-    const std::size_t first = mantissa.find_first_of("123456789");
-    if (first == std::string_view::npos) return false;
-    long long order = first < point ? static_cast<long long>(point - first)
-                                    : -static_cast<long long>(first - point - 1);
-    long long exponent = 0;
-    std::size_t e = exponentAt + 1;
-    const bool negative = e < number.size() && number[e] == '-';
-    if (e < number.size() && (number[e] == '+' || number[e] == '-')) ++e;
-    for (; e < number.size(); ++e)
-        exponent = std::min(exponent * 10 + (number[e] - '0'), 1'000'000'000'000LL);
-    return order + (negative ? -exponent : exponent) > 0;
-}
-
 } // namespace
 
 bool readInteger(LineStream& stream, std::int32_t& target) {
@@ -87,14 +69,13 @@ bool readReal(LineStream& stream, float& target) {
     if (length == 0) return failExtraction(stream);
     const std::string_view number = rest.substr(0, length);
     const std::size_t start = number[0] == '+' ? 1 : 0;
+    // Correctly rounded like std::from_chars, which not every standard library has for
+    // floating point. A number too large gives infinity and is refused below; one too
+    // close to zero gives zero or a subnormal double, which the float turns into zero.
     double value = 0.0;
-    const auto [ptr, ec] = std::from_chars(number.data() + start, number.data() + length, value);
-    if (ec == std::errc::result_out_of_range) {
-        if (isOverflow(number)) return failExtraction(stream);
-        value = number[0] == '-' ? -0.0 : 0.0; // nearer to zero than any double
-    } else if (ec != std::errc() || ptr != number.data() + length) {
-        return failExtraction(stream);
-    }
+    const auto [ptr, ec] =
+        fast_float::from_chars(number.data() + start, number.data() + length, value);
+    if (ec != std::errc() || ptr != number.data() + length) return failExtraction(stream);
     if (!(std::fabs(value) <= static_cast<double>(std::numeric_limits<float>::max())))
         return failExtraction(stream);
     target = static_cast<float>(value);

@@ -1,6 +1,9 @@
 #include "preview/scene_values.h"
 
+#include <fast_float/fast_float.h>
+
 #include <charconv>
+#include <cmath>
 
 namespace meshlift::preview {
 namespace {
@@ -23,8 +26,11 @@ std::optional<double> readNumber(std::string_view text) {
     text = trimmed(text);
     if (text.size() > 1 && text.front() == '+' && text[1] != '-') text.remove_prefix(1);
     double value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size() || text.empty())
+    const auto [end, error] =
+        fast_float::from_chars(text.data(), text.data() + text.size(), value);
+    // A number beyond the double range comes back as infinity: it has no usable value.
+    if (error != std::errc() || end != text.data() + text.size() || text.empty() ||
+        !std::isfinite(value))
         return std::nullopt;
     return value;
 }

@@ -8,7 +8,7 @@ char* growLine(LineSink& sink, std::size_t more) {
     const std::size_t needed = sink.pending + more;
     if (needed > sink.capacity) {
         const std::size_t capacity = std::max({needed, 2 * sink.capacity, std::size_t{256}});
-        auto grown = std::make_unique_for_overwrite<char[]>(capacity);
+        auto grown = std::unique_ptr<char[]>(new char[capacity]); // left uninitialised
         if (sink.pending > 0) std::memcpy(grown.get(), sink.line.get(), sink.pending);
         sink.line = std::move(grown);
         sink.capacity = capacity;
