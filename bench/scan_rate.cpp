@@ -20,6 +20,7 @@
 #include <vector>
 
 using namespace meshlift;
+using namespace meshlift::detail;
 
 int main(int argc, char** argv) {
     if (argc != 2 && argc != 3) {

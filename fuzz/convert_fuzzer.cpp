@@ -3,7 +3,7 @@
 // result does not depend on the window size nor on the look-ahead memo, and the
 // document is always a complete scene.
 #include "ase/input_file.h"
-#include "driver/scene_conversion.h"
+#include "library/scene_conversion.h"
 #include "scene/line_sink.h"
 #include "scene/scene_lines.h"
 
@@ -16,6 +16,7 @@
 #include <string_view>
 
 using namespace meshlift;
+using namespace meshlift::detail;
 
 namespace {
 
@@ -25,7 +26,7 @@ struct Result {
     bool operator==(const Result&) const = default;
 };
 
-Result convert(std::string_view bytes, ConversionMode mode, std::size_t blockSize, bool memo) {
+Result convert(std::string_view bytes, Mode mode, std::size_t blockSize, bool memo) {
     Result result;
     InputFile input;
     openInputMemory(input, bytes, blockSize);
@@ -37,9 +38,9 @@ Result convert(std::string_view bytes, ConversionMode mode, std::size_t blockSiz
     return result;
 }
 
-[[noreturn]] void fail(const char* what, ConversionMode mode, std::size_t blockSize) {
-    std::fprintf(stderr, "%s (%s mode, window %zu)\n", what,
-                 mode == ConversionMode::tri ? "tri" : "quad", blockSize);
+[[noreturn]] void fail(const char* what, Mode mode, std::size_t blockSize) {
+    std::fprintf(stderr, "%s (%s mode, window %zu)\n", what, mode == Mode::tri ? "tri" : "quad",
+                 blockSize);
     std::abort();
 }
 
@@ -47,7 +48,7 @@ bool endsWith(std::string_view text, std::string_view tail) {
     return text.size() >= tail.size() && text.substr(text.size() - tail.size()) == tail;
 }
 
-void checkMode(std::string_view bytes, ConversionMode mode, std::size_t smallBlock) {
+void checkMode(std::string_view bytes, Mode mode, std::size_t smallBlock) {
     const Result reference = convert(bytes, mode, InputFile::kBlockSize, true);
     const std::string_view document = reference.document;
     if (document.substr(0, kSceneStartLine.size()) != kSceneStartLine ||
@@ -116,7 +117,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Windows from 32 to 4112 bytes put window boundaries inside keywords, lines
     // and line ends of small inputs.
     const std::size_t smallBlock = 32 + (size > 0 ? std::size_t{data[size - 1]} * 16 : 0);
-    if (runTri) checkMode(bytes, ConversionMode::tri, smallBlock);
-    if (runQuad) checkMode(bytes, ConversionMode::quad, smallBlock);
+    if (runTri) checkMode(bytes, Mode::tri, smallBlock);
+    if (runQuad) checkMode(bytes, Mode::quad, smallBlock);
     return 0;
 }

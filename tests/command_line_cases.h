@@ -8,7 +8,7 @@
 
 #include <string>
 
-namespace meshlift::test {
+namespace meshlift::detail::test {
 
 inline const std::string kUsage =
     "Usage : Meshlift inputFile.ASE ouputFile.xml [mode = tri (|quad)]\n";
@@ -36,4 +36,4 @@ class CommandLine : public ::testing::Test {
     std::string input, output;
 };
 
-} // namespace meshlift::test
+} // namespace meshlift::detail::test

@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <sys/stat.h>
 
-using namespace meshlift::test;
+using namespace meshlift::detail::test;
 
 TEST_F(CommandLine, OutputNamingTheInputThroughASymbolicLinkIsRefused) {
     std::filesystem::create_symlink(input, dir.file("link.ASE"));

@@ -5,7 +5,7 @@
 
 #include <filesystem>
 
-using namespace meshlift::test;
+using namespace meshlift::detail::test;
 
 TEST_F(CommandLine, TwoArgumentsConvertInTriMode) {
     const RunResult run = runMeshlift({input, output});

@@ -15,7 +15,7 @@
 #include <string>
 #include <thread>
 
-using namespace meshlift::test;
+using namespace meshlift::detail::test;
 
 namespace {
 
@@ -67,8 +67,8 @@ class NamedPipe {
 
 TEST(ConsoleLines, EndInCrLfOnWindows) {
     std::string console;
-    meshlift::LineSink sink = meshlift::memorySink(console);
-    meshlift::writeConsoleLine(sink, "Error : x");
+    meshlift::detail::LineSink sink = meshlift::detail::memorySink(console);
+    meshlift::detail::writeConsoleLine(sink, "Error : x");
     EXPECT_EQ(console, "Error : x\r\n");
 }
 

@@ -6,7 +6,8 @@
 #include <string>
 
 using namespace meshlift;
-using namespace meshlift::test;
+using namespace meshlift::detail;
+using namespace meshlift::detail::test;
 
 namespace {
 

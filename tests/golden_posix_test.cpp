@@ -8,7 +8,7 @@
 #include <filesystem>
 
 namespace fs = std::filesystem;
-using namespace meshlift::test;
+using namespace meshlift::detail::test;
 
 TEST(Golden, RealExportsThroughAPipeGiveTheSameDocuments) {
     std::vector<fs::path> scenes;

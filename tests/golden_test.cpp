@@ -7,7 +7,7 @@
 #include <filesystem>
 
 namespace fs = std::filesystem;
-using namespace meshlift::test;
+using namespace meshlift::detail::test;
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-namespace meshlift::test {
+namespace meshlift::detail::test {
 namespace {
 
 std::vector<std::string> triangleBody(bool quad, std::string_view polygonId = "0") {
@@ -269,4 +269,4 @@ TEST(HostileOutput, OutputThatIsADirectoryIsRefused) {
 }
 
 } // namespace
-} // namespace meshlift::test
+} // namespace meshlift::detail::test

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-namespace meshlift::test {
+namespace meshlift::detail::test {
 namespace {
 
 Outcome runOnFileWithRedirections(const TempDir& dir, std::string_view scene,
@@ -302,4 +302,4 @@ TEST(HostileStart, ClosedStandardDescriptorsKeepConsoleOutOfTheDocument) {
 }
 
 } // namespace
-} // namespace meshlift::test
+} // namespace meshlift::detail::test

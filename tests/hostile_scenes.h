@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-namespace meshlift::test {
+namespace meshlift::detail::test {
 
 constexpr std::string_view kSceneEnd = "</scene>";
 constexpr std::string_view kMissingVertex =
@@ -91,4 +91,4 @@ inline std::string randomBytes(std::size_t size, std::uint32_t seed) {
 inline const std::string kNamedTriangle =
     triangleScene("*NODE_NAME \"Box\"", "*WIREFRAME_COLOR 1.0 0.5 0.0");
 
-} // namespace meshlift::test
+} // namespace meshlift::detail::test

@@ -5,6 +5,7 @@
 #include <string>
 
 using namespace meshlift;
+using namespace meshlift::detail;
 
 namespace {
 

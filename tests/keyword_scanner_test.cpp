@@ -7,6 +7,7 @@
 #include <vector>
 
 using namespace meshlift;
+using namespace meshlift::detail;
 
 namespace {
 

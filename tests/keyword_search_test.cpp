@@ -10,6 +10,7 @@
 #include <string_view>
 
 using namespace meshlift;
+using namespace meshlift::detail;
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-namespace meshlift::test::library_cases {
+namespace meshlift::detail::test::library_cases {
 
 // One vertex short, so that a console line comes between document lines.
 inline const std::string kScene =
@@ -33,4 +33,4 @@ inline meshlift::LineCallback collect(Lines& lines) {
     };
 }
 
-} // namespace meshlift::test::library_cases
+} // namespace meshlift::detail::test::library_cases

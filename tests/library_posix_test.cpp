@@ -7,8 +7,8 @@
 
 #include <unistd.h>
 
-using namespace meshlift::test;
-using namespace meshlift::test::library_cases;
+using namespace meshlift::detail::test;
+using namespace meshlift::detail::test::library_cases;
 
 TEST(Library, DescriptorReadsAPipeLikeABufferAndReportsAnUnreadableOne) {
     int pipeEnds[2];

@@ -9,8 +9,8 @@
 #include <filesystem>
 #include <stdexcept>
 
-using namespace meshlift::test;
-using namespace meshlift::test::library_cases;
+using namespace meshlift::detail::test;
+using namespace meshlift::detail::test::library_cases;
 
 TEST(Library, FileErrorsAreTheProgramsThroughTheResult) {
     TempDir dir;

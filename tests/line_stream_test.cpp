@@ -9,6 +9,7 @@
 #include <vector>
 
 using namespace meshlift;
+using namespace meshlift::detail;
 
 namespace {
 

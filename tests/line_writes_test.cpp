@@ -2,7 +2,7 @@
 // soon as it is complete. A SOCK_SEQPACKET socket keeps the boundary of each write,
 // so the lines can be checked one write at a time.
 #include "ase/input_file.h"
-#include "driver/scene_conversion.h"
+#include "library/scene_conversion.h"
 #include "scene/line_sink.h"
 #include "test_support.h"
 
@@ -14,7 +14,8 @@
 #include <vector>
 
 using namespace meshlift;
-using namespace meshlift::test;
+using namespace meshlift::detail;
+using namespace meshlift::detail::test;
 
 namespace {
 
@@ -84,8 +85,8 @@ TEST(LineWrites, EveryDocumentAndConsoleLineIsOneWrite) {
         openInputMemory(input, scene);
         LineSink documentSink = fileSink(document.writer);
         LineSink consoleSink = fileSink(console.writer);
-        EXPECT_TRUE(convertScene(input, documentSink, consoleSink,
-                                 quad ? ConversionMode::quad : ConversionMode::tri, "scene.ASE"));
+        EXPECT_TRUE(convertScene(input, documentSink, consoleSink, quad ? Mode::quad : Mode::tri,
+                                 "scene.ASE"));
         EXPECT_FALSE(documentSink.failed);
 
         std::string joined;

@@ -5,7 +5,7 @@
 // also with windows so small that every line crosses a window boundary.
 
 #include "ase/input_file.h"
-#include "driver/scene_conversion.h"
+#include "library/scene_conversion.h"
 #include "scene/line_sink.h"
 
 #include <gtest/gtest.h>
@@ -17,6 +17,7 @@
 #include <vector>
 
 using namespace meshlift;
+using namespace meshlift::detail;
 
 namespace {
 
@@ -25,7 +26,7 @@ struct Output {
     std::string console;
 };
 
-Output convert(std::string_view scene, ConversionMode mode, bool remember, std::size_t blockSize) {
+Output convert(std::string_view scene, Mode mode, bool remember, std::size_t blockSize) {
     InputFile input;
     openInputMemory(input, scene, blockSize);
     input.lookahead.useMemo = remember;
@@ -99,7 +100,7 @@ std::string withoutLines(std::string_view text, std::string_view keyword) {
 // The memo on and off, in both modes and over several window sizes, must give the
 // output of the literal search with the default window.
 void expectSameAsLiteral(std::string_view text) {
-    for (ConversionMode mode : {ConversionMode::tri, ConversionMode::quad}) {
+    for (Mode mode : {Mode::tri, Mode::quad}) {
         const Output literal = convert(text, mode, false, InputFile::kBlockSize);
         for (std::size_t block : {std::size_t{32}, std::size_t{64}, std::size_t{97},
                                   std::size_t{4096}, InputFile::kBlockSize}) {
@@ -136,7 +137,7 @@ TEST(LookaheadMemo, MissingColourLines) {
         objects.push_back(object(i, ""));
     const std::string text = scene(objects);
     expectSameAsLiteral(text);
-    const Output out = convert(text, ConversionMode::tri, true, 64);
+    const Output out = convert(text, Mode::tri, true, 64);
     EXPECT_EQ(colours(out.document), std::vector<std::string>(12, "0xAAAAAA"));
     EXPECT_EQ(out.console, "");
 }
@@ -147,7 +148,7 @@ TEST(LookaheadMemo, ColourOnlyOnTheLastObjectIsSharedByAllBeforeIt) {
         objects.push_back(object(i, i == 6 ? "1.0\t0.0\t0.0" : ""));
     const std::string text = scene(objects);
     expectSameAsLiteral(text);
-    EXPECT_EQ(colours(convert(text, ConversionMode::quad, true, 64).document),
+    EXPECT_EQ(colours(convert(text, Mode::quad, true, 64).document),
               std::vector<std::string>(7, "0xff0000"));
 }
 
@@ -161,7 +162,7 @@ TEST(LookaheadMemo, LateColourSeveralObjectsOnThenNone) {
     std::vector<std::string> expected(4, "0xff0000");
     expected.push_back("0xff00");
     expected.resize(9, "0xAAAAAA");
-    EXPECT_EQ(colours(convert(text, ConversionMode::tri, true, 32).document), expected);
+    EXPECT_EQ(colours(convert(text, Mode::tri, true, 32).document), expected);
 }
 
 TEST(LookaheadMemo, MixedAndSharedColourLines) {
@@ -181,7 +182,7 @@ TEST(LookaheadMemo, ColourOnTheLastLineWithoutLineFeed) {
     text += "*GEOMOBJECT {\n\t*NODE_NAME \"Tail\"\n\t*WIREFRAME_COLOR 1.0 0.0 0.0";
     expectSameAsLiteral(text);
     expectSameAsLiteral(withCrLf(text));
-    EXPECT_EQ(colours(convert(text, ConversionMode::tri, true, 64).document),
+    EXPECT_EQ(colours(convert(text, Mode::tri, true, 64).document),
               std::vector<std::string>(3, "0xff0000"));
 }
 
@@ -194,7 +195,7 @@ TEST(LookaheadMemo, CrLfScenesWithoutColourAndWithLateColour) {
     expectSameAsLiteral(withoutLastLineFeed(text));
     std::vector<std::string> expected(6, "0xff00");
     expected.resize(8, "0xAAAAAA");
-    EXPECT_EQ(colours(convert(text, ConversionMode::quad, true, 64).document), expected);
+    EXPECT_EQ(colours(convert(text, Mode::quad, true, 64).document), expected);
 }
 
 TEST(LookaheadMemo, MissingRecordsMakeSearchesRunIntoLaterObjects) {
@@ -215,6 +216,6 @@ TEST(LookaheadMemo, EndMarkHidesLaterColourLines) {
     text += '\x1A';
     text += object(2, "1 0 0");
     expectSameAsLiteral(text);
-    EXPECT_EQ(colours(convert(text, ConversionMode::tri, true, 64).document),
+    EXPECT_EQ(colours(convert(text, Mode::tri, true, 64).document),
               std::vector<std::string>(2, "0xAAAAAA"));
 }

@@ -6,6 +6,7 @@
 #include <limits>
 
 using namespace meshlift;
+using namespace meshlift::detail;
 
 TEST(ObjectHeader, ColourTableFromWireframeComponents) {
     struct Case {

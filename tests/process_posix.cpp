@@ -5,7 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-namespace meshlift::test {
+namespace meshlift::detail::test {
 
 RunResult runProgram(const std::string& program, const std::vector<std::string>& arguments,
                      const std::string& folder) {
@@ -44,4 +44,4 @@ RunResult runProgram(const std::string& program, const std::vector<std::string>&
     return result;
 }
 
-} // namespace meshlift::test
+} // namespace meshlift::detail::test

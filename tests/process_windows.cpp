@@ -7,7 +7,7 @@
 
 #include <array>
 
-namespace meshlift::test {
+namespace meshlift::detail::test {
 namespace {
 
 // One argument as the C runtime splits a command line: quoted when it is empty or
@@ -97,4 +97,4 @@ RunResult runProgram(const std::string& program, const std::vector<std::string>&
     return result;
 }
 
-} // namespace meshlift::test
+} // namespace meshlift::detail::test

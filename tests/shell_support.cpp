@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <sys/wait.h>
 
-namespace meshlift::test {
+namespace meshlift::detail::test {
 
 std::string shellQuote(std::string_view word) {
     std::string quoted(1, '\'');
@@ -42,4 +42,4 @@ RunResult runMeshlift(const std::vector<std::string>& arguments, const std::stri
     return runShell(command);
 }
 
-} // namespace meshlift::test
+} // namespace meshlift::detail::test

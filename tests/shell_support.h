@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-namespace meshlift::test {
+namespace meshlift::detail::test {
 
 // Quotes a word for the shell.
 [[nodiscard]] std::string shellQuote(std::string_view word);
@@ -21,4 +21,4 @@ namespace meshlift::test {
 [[nodiscard]] RunResult runMeshlift(const std::vector<std::string>& arguments,
                                     const std::string& redirections);
 
-} // namespace meshlift::test
+} // namespace meshlift::detail::test

@@ -1,7 +1,7 @@
 #include "test_support.h"
 
 #include "ase/input_file.h"
-#include "driver/scene_conversion.h"
+#include "library/scene_conversion.h"
 #include "platform/file_system.h"
 #include "scene/line_sink.h"
 
@@ -12,7 +12,7 @@
 #include <sstream>
 #include <stdexcept>
 
-namespace meshlift::test {
+namespace meshlift::detail::test {
 
 TempDir::TempDir() {
     std::random_device seed;
@@ -81,8 +81,7 @@ Conversion convertInMemory(std::string_view scene, bool quad, std::size_t blockS
     openInputMemory(input, scene, blockSize);
     LineSink document = memorySink(result.document);
     LineSink console = memorySink(result.console);
-    EXPECT_TRUE(convertScene(input, document, console,
-                             quad ? ConversionMode::quad : ConversionMode::tri, inputPath));
+    EXPECT_TRUE(convertScene(input, document, console, quad ? Mode::quad : Mode::tri, inputPath));
     result.console = withLfLineBreaks(std::move(result.console));
     return result;
 }
@@ -96,4 +95,4 @@ std::string documentLines(const std::vector<std::string_view>& lines) {
     return joined;
 }
 
-} // namespace meshlift::test
+} // namespace meshlift::detail::test

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-namespace meshlift::test {
+namespace meshlift::detail::test {
 
 // A fresh directory under the system's temporary directory, removed with its content.
 class TempDir {
@@ -62,4 +62,4 @@ struct Conversion {
 inline constexpr std::string_view kSceneStart =
     R"(<scene camera="400,0,0" lookAt="0,0,0" up="0,0,1" angle="50" width="443" height="443" near="0.1" Ia="0.5" Il="1.0">)";
 
-} // namespace meshlift::test
+} // namespace meshlift::detail::test

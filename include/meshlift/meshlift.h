@@ -27,6 +27,8 @@
 // itself on close, in the user's temporary folder (else the system's). There, a
 // write to a pipe whose reader has gone simply fails.
 
+#include "meshlift/export.h"
+
 #include <cstddef>
 #include <functional>
 #include <string>
@@ -60,23 +62,25 @@ using LineCallback = std::function<void(LineKind kind, std::string_view line)>;
 // throws, no later line reaches it and the exit code is 1.
 // An output path that names the input file itself is refused, and the input is left
 // untouched.
-[[nodiscard]] Result convertFile(std::string_view inputPath, std::string_view outputPath,
-                                 Mode mode = Mode::tri,
-                                 const LineCallback& onConsoleLine = nullptr) noexcept;
+[[nodiscard]] MESHLIFT_API Result convertFile(std::string_view inputPath,
+                                              std::string_view outputPath, Mode mode = Mode::tri,
+                                              const LineCallback& onConsoleLine = nullptr) noexcept;
 
 // Converts a scene held in memory, handing every document line and every console line
 // to `onLine`. `inputName` stands for the input's path in the console lines that name
 // it. The exit code is 0, or 1 when `onLine` threw: no line follows the one whose call
 // threw, and the exception is not passed on. The scene is not copied.
-[[nodiscard]] Result convertBuffer(std::string_view scene, Mode mode, const LineCallback& onLine,
-                                   std::string_view inputName = "scene.ASE") noexcept;
+[[nodiscard]] MESHLIFT_API Result convertBuffer(std::string_view scene, Mode mode,
+                                                const LineCallback& onLine,
+                                                std::string_view inputName = "scene.ASE") noexcept;
 
 // The same for a scene read from an open, readable file descriptor (a file, a pipe, a
 // socket; on Windows a C runtime descriptor), from where it stands to its end. It is first copied
 // to a temporary file, as the program copies a piped input. The descriptor stays open and remains
 // the caller's. When it cannot be read, the console line is the program's for an input it cannot
 // read ("Error reading file : <inputName> !") and the exit code 1.
-[[nodiscard]] Result convertDescriptor(int fd, Mode mode, const LineCallback& onLine,
-                                       std::string_view inputName = "scene.ASE") noexcept;
+[[nodiscard]] MESHLIFT_API Result
+convertDescriptor(int fd, Mode mode, const LineCallback& onLine,
+                  std::string_view inputName = "scene.ASE") noexcept;
 
 } // namespace meshlift

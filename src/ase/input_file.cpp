@@ -1,6 +1,6 @@
 #include "ase/input_file.h"
 
-namespace meshlift {
+namespace meshlift::detail {
 
 void openInputMemory(InputFile& input, std::string_view bytes, std::size_t blockSize) {
     openMemorySource(input.source, bytes);
@@ -8,4 +8,4 @@ void openInputMemory(InputFile& input, std::string_view bytes, std::size_t block
     input.lookahead.window.blockSize = input.window.blockSize;
 }
 
-} // namespace meshlift
+} // namespace meshlift::detail

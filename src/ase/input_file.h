@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string_view>
 
-namespace meshlift {
+namespace meshlift::detail {
 
 // Where the next line read starts, together with the input's condition.
 struct InputPosition {
@@ -37,4 +37,4 @@ struct InputFile {
 void openInputMemory(InputFile& input, std::string_view bytes,
                      std::size_t blockSize = InputFile::kBlockSize);
 
-} // namespace meshlift
+} // namespace meshlift::detail

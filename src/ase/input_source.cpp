@@ -4,7 +4,7 @@
 #include <cstring>
 #include <memory>
 
-namespace meshlift {
+namespace meshlift::detail {
 namespace {
 
 constexpr std::size_t kSpoolBlock = std::size_t{1} << 20;
@@ -71,4 +71,4 @@ std::size_t readSource(InputSource& source, std::uint64_t offset, char* data, st
     return got.size;
 }
 
-} // namespace meshlift
+} // namespace meshlift::detail

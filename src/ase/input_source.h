@@ -7,7 +7,7 @@
 #include <limits>
 #include <string_view>
 
-namespace meshlift {
+namespace meshlift::detail {
 
 inline constexpr std::uint64_t kUnknownEnd = std::numeric_limits<std::uint64_t>::max();
 
@@ -45,4 +45,4 @@ void openMemorySource(InputSource& source, std::string_view bytes);
 [[nodiscard]] std::size_t readSource(InputSource& source, std::uint64_t offset, char* data,
                                      std::size_t size);
 
-} // namespace meshlift
+} // namespace meshlift::detail

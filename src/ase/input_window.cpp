@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-namespace meshlift {
+namespace meshlift::detail {
 namespace {
 
 // A window no larger than the input needs: a small scene then costs a small
@@ -11,7 +11,8 @@ namespace {
 void allocate(InputWindow& window, const InputSource& source) {
     window.capacity = usableBlockSize(
         static_cast<std::size_t>(std::min<std::uint64_t>(window.blockSize, source.sizeHint)));
-    window.bytes = std::unique_ptr<char[]>(new char[window.capacity + kReadPastEnd]); // left uninitialised
+    window.bytes =
+        std::unique_ptr<char[]>(new char[window.capacity + kReadPastEnd]); // left uninitialised
 }
 
 } // namespace
@@ -43,4 +44,4 @@ std::size_t moveWindow(InputWindow& window, InputSource& source, std::uint64_t o
     return got;
 }
 
-} // namespace meshlift
+} // namespace meshlift::detail

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <memory>
 
-namespace meshlift {
+namespace meshlift::detail {
 
 // A stretch of the input held in memory, read from its source by absolute offset.
 // The buffer has kReadPastEnd defined bytes beyond the stretch, so that a line at
@@ -54,4 +54,4 @@ struct InputWindow {
     return window.bytes.get() + (offset - window.offset);
 }
 
-} // namespace meshlift
+} // namespace meshlift::detail

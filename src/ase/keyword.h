@@ -7,7 +7,7 @@
 #include <string_view>
 #include <type_traits>
 
-namespace meshlift {
+namespace meshlift::detail {
 
 // A keyword to search for in megabytes of lines that mostly do not hold it.
 class Keyword {
@@ -67,4 +67,4 @@ class Keyword {
     std::string_view text_;
 };
 
-} // namespace meshlift
+} // namespace meshlift::detail

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-namespace meshlift {
+namespace meshlift::detail {
 namespace {
 
 constexpr std::size_t kLineFeedBlock = 16;
@@ -140,4 +140,4 @@ std::optional<std::uint64_t> searchKeywordLine(InputSource& source, InputWindow&
     return std::nullopt;
 }
 
-} // namespace meshlift
+} // namespace meshlift::detail

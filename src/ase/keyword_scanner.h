@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <optional>
 
-namespace meshlift {
+namespace meshlift::detail {
 
 // Searches forward from `position`, through `window`, for the next line that contains
 // the keyword anywhere, consuming it and every line before it, and loads it into the
@@ -24,4 +24,4 @@ searchKeywordLine(InputSource& source, InputWindow& window, InputPosition& posit
         .has_value();
 }
 
-} // namespace meshlift
+} // namespace meshlift::detail

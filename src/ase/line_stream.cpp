@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-namespace meshlift {
+namespace meshlift::detail {
 namespace {
 
 using masks::kWideBlock;
@@ -155,4 +155,4 @@ bool skipToken(LineStream& stream) {
     return true;
 }
 
-} // namespace meshlift
+} // namespace meshlift::detail

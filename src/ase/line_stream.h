@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-namespace meshlift {
+namespace meshlift::detail {
 
 // The matched line, read token by token. Once an extraction fails, every later one
 // on the same line fails too and leaves its target untouched.
@@ -99,4 +99,4 @@ inline bool failExtraction(LineStream& stream) {
     return false;
 }
 
-} // namespace meshlift
+} // namespace meshlift::detail

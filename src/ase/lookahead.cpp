@@ -3,7 +3,7 @@
 #include "ase/input_file.h"
 #include "ase/keyword_scanner.h"
 
-namespace meshlift {
+namespace meshlift::detail {
 namespace {
 
 enum class MemoAnswer { found, notFound, unknown };
@@ -48,4 +48,4 @@ bool lookAheadForKeywordLine(InputFile& input, const Keyword& keyword, LineStrea
     return memo.found;
 }
 
-} // namespace meshlift
+} // namespace meshlift::detail

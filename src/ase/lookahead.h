@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-namespace meshlift {
+namespace meshlift::detail {
 
 struct InputFile;
 
@@ -44,4 +44,4 @@ struct Lookahead {
 [[nodiscard]] bool lookAheadForKeywordLine(InputFile& input, const Keyword& keyword,
                                            LineStream& stream);
 
-} // namespace meshlift
+} // namespace meshlift::detail

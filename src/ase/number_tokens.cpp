@@ -6,7 +6,7 @@
 #include <cmath>
 #include <limits>
 
-namespace meshlift {
+namespace meshlift::detail {
 namespace {
 
 constexpr bool isDigit(char c) {
@@ -83,4 +83,4 @@ bool readReal(LineStream& stream, float& target) {
     return true;
 }
 
-} // namespace meshlift
+} // namespace meshlift::detail

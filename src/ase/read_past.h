@@ -2,7 +2,7 @@
 
 #include <cstddef>
 
-namespace meshlift {
+namespace meshlift::detail {
 
 // How many bytes after the end of any text the reader may read: window stretches and
 // stored lines are followed by this many defined bytes. Bytes are classified in
@@ -11,4 +11,4 @@ namespace meshlift {
 // that follow it. Everything that reads ahead checks itself against this one number.
 inline constexpr std::size_t kReadPastEnd = 64;
 
-} // namespace meshlift
+} // namespace meshlift::detail

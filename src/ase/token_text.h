@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-namespace meshlift {
+namespace meshlift::detail {
 
 // The text of a token, kept after its line is gone. Nearly every token of a scene
 // is a few bytes long, so it lives inline; only a longer one takes the heap.
@@ -65,4 +65,4 @@ class TokenText {
     std::string heap_;
 };
 
-} // namespace meshlift
+} // namespace meshlift::detail

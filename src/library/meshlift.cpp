@@ -1,20 +1,17 @@
 #include "meshlift/meshlift.h"
 
 #include "ase/input_file.h"
-#include "driver/command_line.h"
-#include "driver/conversion_run.h"
-#include "driver/scene_conversion.h"
+#include "library/conversion_run.h"
+#include "library/scene_conversion.h"
 #include "platform/file_system.h"
 #include "scene/console_lines.h"
 #include "scene/line_sink.h"
 
 namespace meshlift {
 
-namespace {
+using namespace detail;
 
-[[nodiscard]] ConversionMode conversionMode(Mode mode) {
-    return mode == Mode::quad ? ConversionMode::quad : ConversionMode::tri;
-}
+namespace {
 
 // Hands the lines of one sink to the caller's callback. A callback that throws stops
 // the delivery: the exception stays here, and no later line reaches the caller, so
@@ -63,8 +60,7 @@ int reportPath(LineSink& console, const console::PathMessage& message, std::stri
 // a read fails on the way.
 int convertIntoCallback(InputFile& input, CallbackSinks& sinks, Mode mode,
                         std::string_view inputName) {
-    const bool converted =
-        convertScene(input, sinks.document, sinks.console, conversionMode(mode), inputName);
+    const bool converted = convertScene(input, sinks.document, sinks.console, mode, inputName);
     if (!converted) reportPath(sinks.console, console::kCannotRead, inputName);
     return converted && !sinks.stopped ? 0 : 1;
 }
@@ -74,12 +70,11 @@ int convertIntoCallback(InputFile& input, CallbackSinks& sinks, Mode mode,
     return path.find('\0') != std::string_view::npos;
 }
 
-int runWithConsole(const CommandLine& commandLine, LineSink& console) {
-    if (holdsNul(commandLine.inputPath))
-        return reportPath(console, console::kCannotOpen, commandLine.inputPath);
-    if (holdsNul(commandLine.outputPath))
-        return reportPath(console, console::kCannotCreate, commandLine.outputPath);
-    return runConversion(commandLine, console);
+int runWithConsole(std::string_view inputPath, std::string_view outputPath, Mode mode,
+                   LineSink& console) {
+    if (holdsNul(inputPath)) return reportPath(console, console::kCannotOpen, inputPath);
+    if (holdsNul(outputPath)) return reportPath(console, console::kCannotCreate, outputPath);
+    return runConversion(inputPath, outputPath, mode, console);
 }
 
 } // namespace
@@ -88,16 +83,15 @@ Result convertFile(std::string_view inputPath, std::string_view outputPath, Mode
                    const LineCallback& onConsoleLine) noexcept {
     Result result;
     try {
-        const CommandLine commandLine{inputPath, outputPath, conversionMode(mode)};
         if (onConsoleLine) {
             bool stopped = false;
             Receiver receiver{&onConsoleLine, LineKind::console, &stopped};
             LineSink console = receiverSink(receiveLine, &receiver);
-            result.exitCode = runWithConsole(commandLine, console);
+            result.exitCode = runWithConsole(inputPath, outputPath, mode, console);
             if (stopped) result.exitCode = 1;
         } else {
             LineSink console = memorySink(result.console);
-            result.exitCode = runWithConsole(commandLine, console);
+            result.exitCode = runWithConsole(inputPath, outputPath, mode, console);
         }
     } catch (...) { // out of memory: the program would end here too
         result.exitCode = 1;

@@ -1,6 +1,6 @@
 #pragma once
 
-// Every call that the program makes to the operating system, behind one small
+// Every call that the library makes to the operating system, behind one small
 // interface with one implementation per platform (file_system_posix.cpp,
 // file_system_windows.cpp). Nothing above this folder knows which one it runs on.
 
@@ -10,7 +10,7 @@
 #include <string_view>
 #include <utility>
 
-namespace meshlift::platform {
+namespace meshlift::detail::platform {
 
 // An open file as the system names it: a descriptor on POSIX, a HANDLE on Windows.
 // -1 is invalid on both.
@@ -111,10 +111,10 @@ struct ReadResult {
 // The handle behind a C runtime file descriptor, which stays the caller's.
 [[nodiscard]] NativeHandle handleOfDescriptor(int descriptor);
 
-// Makes the process safe to run from any caller: a standard handle that was closed
-// is taken by a null device before any file is opened (so no file can become the
-// console), and a closed pipe shows as a failed write instead of ending the process.
-// Standard output takes bytes as they are, never translating line ends.
-void prepareProcess();
+// Memory that starts as zero bytes, taken straight from the system: its pages are zero
+// when first touched, so it costs nothing to clear and its untouched parts cost no
+// memory. Null when the system has none to give.
+[[nodiscard]] void* allocateZeroed(std::size_t bytes);
+void releaseZeroed(void* memory, std::size_t bytes);
 
-} // namespace meshlift::platform
+} // namespace meshlift::detail::platform

@@ -1,14 +1,14 @@
 #include "platform/file_system.h"
 
 #include <cerrno>
-#include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
 #include <string>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace meshlift::platform {
+namespace meshlift::detail::platform {
 namespace {
 
 int fd(NativeHandle handle) {
@@ -146,14 +146,19 @@ NativeHandle handleOfDescriptor(int descriptor) {
     return descriptor;
 }
 
-void prepareProcess() {
-    for (int standard = 0; standard <= 2; ++standard) {
-        if (::fcntl(standard, F_GETFD) == -1 && errno == EBADF) {
-            const int null = ::open("/dev/null", O_RDWR);
-            if (null >= 0 && null != standard) ::close(null);
-        }
-    }
-    std::signal(SIGPIPE, SIG_IGN);
+// Large pages are asked for, so that filling a picture takes few faults.
+void* allocateZeroed(std::size_t bytes) {
+    void* memory =
+        ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (memory == MAP_FAILED) return nullptr;
+#ifdef MADV_HUGEPAGE
+    ::madvise(memory, bytes, MADV_HUGEPAGE);
+#endif
+    return memory;
 }
 
-} // namespace meshlift::platform
+void releaseZeroed(void* memory, std::size_t bytes) {
+    if (memory != nullptr) ::munmap(memory, bytes);
+}
+
+} // namespace meshlift::detail::platform

@@ -11,7 +11,7 @@
 #include <cstring>
 #include <string>
 
-namespace meshlift::platform {
+namespace meshlift::detail::platform {
 namespace {
 
 // Larger requests are split: ReadFile and WriteFile take a 32-bit size.
@@ -29,8 +29,8 @@ NativeHandle native(HANDLE handle) {
     return reinterpret_cast<NativeHandle>(handle);
 }
 
-// Paths are UTF-8 inside the program. A name that is not valid UTF-8 names no file
-// here: it gives an empty result, which opens nothing.
+} // namespace
+
 std::wstring widen(const char* path) {
     const int size = static_cast<int>(std::strlen(path));
     if (size == 0) return {};
@@ -40,6 +40,8 @@ std::wstring widen(const char* path) {
     ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path, size, result.data(), wide);
     return result;
 }
+
+namespace {
 
 File openPath(const char* path, DWORD access, DWORD disposition, DWORD flags) {
     const std::wstring wide = widen(path);
@@ -205,12 +207,13 @@ NativeHandle handleOfDescriptor(int descriptor) {
     return static_cast<NativeHandle>(::_get_osfhandle(descriptor));
 }
 
-// New handles never take the place of a closed standard handle on Windows, and a
-// write to a closed pipe fails without a signal, so only the runtime's own standard
-// output needs setting: to binary, in case anything writes through it.
-void prepareProcess() {
-    ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
-    ::_setmode(::_fileno(stdout), _O_BINARY);
+// Committed pages are zero when first touched, and take memory only then.
+void* allocateZeroed(std::size_t bytes) {
+    return ::VirtualAlloc(nullptr, bytes, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
 }
 
-} // namespace meshlift::platform
+void releaseZeroed(void* memory, std::size_t) {
+    if (memory != nullptr) ::VirtualFree(memory, 0, MEM_RELEASE);
+}
+
+} // namespace meshlift::detail::platform

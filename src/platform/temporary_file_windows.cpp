@@ -8,7 +8,7 @@
 // The temporary copy of a piped scene on Windows: a file that the system deletes
 // when its last handle closes, so that nothing is left behind, however the run ends.
 
-namespace meshlift::platform {
+namespace meshlift::detail::platform {
 namespace {
 
 NativeHandle native(HANDLE handle) {
@@ -59,4 +59,4 @@ File createTemporaryFile() {
     return createTemporaryFileIn(systemTemporaryFolder());
 }
 
-} // namespace meshlift::platform
+} // namespace meshlift::detail::platform

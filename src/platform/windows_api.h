@@ -9,3 +9,13 @@
 #define NOMINMAX
 #endif
 #include <windows.h>
+
+#include <string>
+
+namespace meshlift::detail::platform {
+
+// Paths are UTF-8 inside the programs. A name that is not valid UTF-8 names no file
+// here: it gives an empty result, which opens nothing.
+[[nodiscard]] std::wstring widen(const char* path);
+
+} // namespace meshlift::detail::platform

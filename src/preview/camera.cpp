@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <numbers>
 
-namespace meshlift::preview {
+namespace meshlift::detail::preview {
 namespace {
 
 std::optional<Vec3> normalised(Vec3 v) {
@@ -56,4 +56,4 @@ std::optional<SceneSettings> fittedSettings(const SceneSettings& settings, const
     return fitted;
 }
 
-} // namespace meshlift::preview
+} // namespace meshlift::detail::preview

@@ -5,7 +5,7 @@
 
 #include <optional>
 
-namespace meshlift::preview {
+namespace meshlift::detail::preview {
 
 // A perspective camera: an orthonormal frame at `eye` looking along `forward`, and the
 // picture's focal length in pixels for the vertical field of view.
@@ -34,4 +34,4 @@ struct Camera {
 [[nodiscard]] std::optional<SceneSettings> fittedSettings(const SceneSettings& settings,
                                                           const Bounds& bounds);
 
-} // namespace meshlift::preview
+} // namespace meshlift::detail::preview

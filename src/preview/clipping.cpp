@@ -2,7 +2,7 @@
 
 #include <iterator>
 
-namespace meshlift::preview {
+namespace meshlift::detail::preview {
 namespace {
 
 // A plane through the camera (or the near plane), as the signed distance a·p + d.
@@ -71,4 +71,4 @@ std::size_t clipToView(const std::array<Vec3, 3>& triangle, const Camera& camera
     return count;
 }
 
-} // namespace meshlift::preview
+} // namespace meshlift::detail::preview

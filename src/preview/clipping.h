@@ -6,7 +6,7 @@
 #include <array>
 #include <cstddef>
 
-namespace meshlift::preview {
+namespace meshlift::detail::preview {
 
 // A triangle clipped to the view has at most one corner more per plane.
 inline constexpr std::size_t kMaxClippedCorners = 3 + 5;
@@ -20,4 +20,4 @@ using ClippedPolygon = std::array<Vec3, kMaxClippedCorners>;
 [[nodiscard]] std::size_t clipToView(const std::array<Vec3, 3>& triangle, const Camera& camera,
                                      ClippedPolygon& out);
 
-} // namespace meshlift::preview
+} // namespace meshlift::detail::preview

@@ -4,7 +4,7 @@
 
 #include <string>
 
-namespace meshlift::preview {
+namespace meshlift::detail::preview {
 namespace {
 
 // Which of the document's elements the reader stands in; nothing else of the nesting
@@ -117,9 +117,8 @@ class ElementDispatch {
 
 } // namespace
 
-ReadOutcome readDocument(const char* path, SceneVisitor& visitor) {
-    BlockInput input(path);
-    if (!input.opened()) return ReadOutcome::unreadable;
+ReadOutcome readDocument(const ReadBlock& read, SceneVisitor& visitor) {
+    BlockInput input(read);
     ElementDispatch dispatch(visitor);
     while (true) {
         const std::string_view text = input.rest();
@@ -150,4 +149,4 @@ ReadOutcome readDocument(const char* path, SceneVisitor& visitor) {
     return dispatch.outcome();
 }
 
-} // namespace meshlift::preview
+} // namespace meshlift::detail::preview

@@ -1,10 +1,11 @@
 #pragma once
 
+#include "preview/block_input.h"
 #include "preview/tag_scanner.h"
 
 #include <string_view>
 
-namespace meshlift::preview {
+namespace meshlift::detail::preview {
 
 // What the reader hands on, in document order, with entity and character references in
 // the ids and coordinates replaced.
@@ -29,8 +30,9 @@ enum class ReadOutcome {
     stopped,    // the visitor refused the scene
 };
 
-// Streams the document at `path` through the visitor, one block at a time, so that only
-// the current markup item is ever held, never the document.
-[[nodiscard]] ReadOutcome readDocument(const char* path, SceneVisitor& visitor);
+// Streams the document that `read` pulls in (as DocumentReader::read does) through the
+// visitor, one block at a time, so that only the current markup item is ever held,
+// never the document.
+[[nodiscard]] ReadOutcome readDocument(const ReadBlock& read, SceneVisitor& visitor);
 
-} // namespace meshlift::preview
+} // namespace meshlift::detail::preview

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-namespace meshlift::preview {
+namespace meshlift::detail::preview {
 
 struct Vec3 {
     double x = 0;
@@ -44,4 +44,4 @@ struct Bounds {
     }
 };
 
-} // namespace meshlift::preview
+} // namespace meshlift::detail::preview

@@ -1,6 +1,6 @@
 #include "preview/node_table.h"
 
-namespace meshlift::preview {
+namespace meshlift::detail::preview {
 
 bool NodeTable::denseIndex(std::string_view id, std::size_t& index) {
     // "07" and "7" are different ids: only the canonical form is an index.
@@ -43,4 +43,4 @@ const Vec3* NodeTable::find(std::string_view id) const {
     return slot != nullptr && slot->usable ? &slot->position : nullptr;
 }
 
-} // namespace meshlift::preview
+} // namespace meshlift::detail::preview

@@ -7,7 +7,7 @@
 #include <unordered_map>
 #include <vector>
 
-namespace meshlift::preview {
+namespace meshlift::detail::preview {
 
 // The nodes of the current object, by id, in camera space. The converter writes ids
 // 0, 1, 2...; those go into a plain array, any other id into a hash map. The array only
@@ -34,4 +34,4 @@ class NodeTable {
     std::size_t defined_ = 0;
 };
 
-} // namespace meshlift::preview
+} // namespace meshlift::detail::preview

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
-namespace meshlift::preview {
+namespace meshlift::detail::preview {
 namespace {
 
 // Samples a side of the tiles of each level. Most triangles of a dense scene are hidden
@@ -172,7 +172,7 @@ float SampleBuffer::farthestChild(int level, const Rect& r) {
 
 std::vector<std::uint8_t> SampleBuffer::resolve() const {
     constexpr int kSamples = kSamplesPerSide * kSamplesPerSide;
-    std::vector<std::uint8_t> rows(static_cast<std::size_t>(width_) * height_ * 3);
+    std::vector<std::uint8_t> rows(static_cast<std::size_t>(width_) * height_ * 4);
     for (int py = 0; py < height_; ++py) {
         for (int px = 0; px < width_; ++px) {
             unsigned sum[3] = {};
@@ -189,12 +189,13 @@ std::vector<std::uint8_t> SampleBuffer::resolve() const {
                     sum[2] += rgb & 0xff;
                 }
             }
-            std::uint8_t* pixel = rows.data() + (static_cast<std::size_t>(py) * width_ + px) * 3;
+            std::uint8_t* pixel = rows.data() + (static_cast<std::size_t>(py) * width_ + px) * 4;
             for (int i = 0; i < 3; ++i)
                 pixel[i] = static_cast<std::uint8_t>((sum[i] + kSamples / 2) / kSamples);
+            pixel[3] = 255;
         }
     }
     return rows;
 }
 
-} // namespace meshlift::preview
+} // namespace meshlift::detail::preview

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace meshlift::preview {
+namespace meshlift::detail::preview {
 
 // Every pixel holds 4 × 4 samples, each with its own depth, so that a pixel along an
 // edge shows each polygon in proportion to the area it covers there.
@@ -28,8 +28,8 @@ class SampleBuffer {
     bool drawTriangle(const ScreenCorner& a, const ScreenCorner& b, const ScreenCorner& c,
                       std::uint32_t rgb);
 
-    // The picture: rows of width × 3 bytes (red, green, blue), each pixel the mean of its
-    // samples.
+    // The picture: rows of width × 4 bytes (red, green, blue, opaque alpha), each pixel
+    // the mean of its samples.
     [[nodiscard]] std::vector<std::uint8_t> resolve() const;
 
     [[nodiscard]] int width() const { return width_; }
@@ -73,4 +73,4 @@ class SampleBuffer {
     float farthest_ = 0;    // of the whole picture
 };
 
-} // namespace meshlift::preview
+} // namespace meshlift::detail::preview

@@ -1,32 +1,14 @@
 #include "preview/row_fill.h"
 
+#include "preview/float_lanes.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 
-namespace meshlift::preview {
-namespace {
+namespace meshlift::detail::preview {
 
-// Eight lanes: one AVX2 register where the processor has it (chosen when the program
-// starts), two SSE2 registers everywhere else, from the same code.
-using Floats = float __attribute__((vector_size(32)));
-using Masks = std::int32_t __attribute__((vector_size(32)));
 constexpr int kLanes = 8;
-
-#if defined(__x86_64__) && defined(__GNUC__)
-#define MESHLIFT_WIDEST __attribute__((target_clones("avx2", "default")))
-#else
-#define MESHLIFT_WIDEST
-#endif
-
-// Only operators and casts touch the vectors, never a call: a vector argument would pass
-// differently in the AVX2 clone and in code built without AVX.
-#define MESHLIFT_SPLAT(value) (Floats{} + (value))
-#define MESHLIFT_SELECT(take, yes, no) (((take) & (yes)) | (~(take) & (no)))
-#define MESHLIFT_SELECT_FLOATS(take, yes, no)                                                      \
-    ((Floats)MESHLIFT_SELECT(take, (Masks)(yes), (Masks)(no)))
-
-} // namespace
 
 MESHLIFT_WIDEST bool fillRows(const TilePlane& p, int firstRow, int rows, float* depth,
                               std::uint32_t* colour, std::size_t stride) {
@@ -97,4 +79,4 @@ MESHLIFT_WIDEST float farthestInRows(const float* depth, std::size_t stride, int
     return least;
 }
 
-} // namespace meshlift::preview
+} // namespace meshlift::detail::preview

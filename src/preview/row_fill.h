@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace meshlift::preview {
+namespace meshlift::detail::preview {
 
 // The samples of one row of a tile are tested and filled together.
 inline constexpr int kRowSamples = 16;
@@ -38,4 +38,4 @@ bool fillRows(const TilePlane& plane, int firstRow, int rows, float* depth, std:
 // `stride` samples apart.
 [[nodiscard]] float farthestInRows(const float* depth, std::size_t stride, int rows);
 
-} // namespace meshlift::preview
+} // namespace meshlift::detail::preview

@@ -4,7 +4,7 @@
 #include "preview/scene_values.h"
 #include "preview/shading.h"
 
-namespace meshlift::preview {
+namespace meshlift::detail::preview {
 namespace {
 
 std::optional<Vec3> usablePoint(std::string_view xyz) {
@@ -107,4 +107,4 @@ void SceneSurvey::nodeDefined(std::string_view, std::string_view xyz) {
     if (const std::optional<Vec3> point = usablePoint(xyz)) bounds_.add(*point);
 }
 
-} // namespace meshlift::preview
+} // namespace meshlift::detail::preview

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-namespace meshlift::preview {
+namespace meshlift::detail::preview {
 
 // A polygon with more corners than this is skipped, as if a corner named no node.
 inline constexpr std::size_t kMaxCorners = 65536;
@@ -79,4 +79,4 @@ class SceneSurvey final : public SceneVisitor {
     std::string problem_;
 };
 
-} // namespace meshlift::preview
+} // namespace meshlift::detail::preview

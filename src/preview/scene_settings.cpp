@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-namespace meshlift::preview {
+namespace meshlift::detail::preview {
 namespace {
 
 std::string problem(std::string_view name, std::string_view value) {
@@ -81,4 +81,4 @@ ObjectLook readObjectLook(const Tag& object) {
     return look;
 }
 
-} // namespace meshlift::preview
+} // namespace meshlift::detail::preview

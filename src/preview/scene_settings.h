@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-namespace meshlift::preview {
+namespace meshlift::detail::preview {
 
 // The scene start line's camera and lighting. A missing attribute takes the value the
 // converter always writes; a present one that cannot be used is an error.
@@ -41,4 +41,4 @@ struct ObjectLook {
 
 [[nodiscard]] ObjectLook readObjectLook(const Tag& object);
 
-} // namespace meshlift::preview
+} // namespace meshlift::detail::preview

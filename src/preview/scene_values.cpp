@@ -5,7 +5,7 @@
 #include <charconv>
 #include <cmath>
 
-namespace meshlift::preview {
+namespace meshlift::detail::preview {
 namespace {
 
 bool isBlank(char c) {
@@ -26,8 +26,7 @@ std::optional<double> readNumber(std::string_view text) {
     text = trimmed(text);
     if (text.size() > 1 && text.front() == '+' && text[1] != '-') text.remove_prefix(1);
     double value = 0;
-    const auto [end, error] =
-        fast_float::from_chars(text.data(), text.data() + text.size(), value);
+    const auto [end, error] = fast_float::from_chars(text.data(), text.data() + text.size(), value);
     // A number beyond the double range comes back as infinity: it has no usable value.
     if (error != std::errc() || end != text.data() + text.size() || text.empty() ||
         !std::isfinite(value))
@@ -59,4 +58,4 @@ std::optional<std::uint32_t> readColour(std::string_view text) {
     return static_cast<std::uint32_t>(value & 0xffffffu);
 }
 
-} // namespace meshlift::preview
+} // namespace meshlift::detail::preview

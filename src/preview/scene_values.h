@@ -6,7 +6,7 @@
 #include <optional>
 #include <string_view>
 
-namespace meshlift::preview {
+namespace meshlift::detail::preview {
 
 // Attribute texts of the document, read as numbers. Every reader accepts blanks around
 // the number and refuses trailing text, so a mistyped value is noticed, not half-read.
@@ -17,4 +17,4 @@ namespace meshlift::preview {
 // spill over 24 bits (a component beyond 1.0 in the scene) keep their low bits.
 [[nodiscard]] std::optional<std::uint32_t> readColour(std::string_view text);
 
-} // namespace meshlift::preview
+} // namespace meshlift::detail::preview

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace meshlift::preview {
+namespace meshlift::detail::preview {
 
 double facingCosine(const std::array<Vec3, 3>& t) {
     const Vec3 normal = cross(t[1] - t[0], t[2] - t[0]);
@@ -23,4 +23,4 @@ std::uint32_t shadedColour(const ObjectLook& look, const SceneSettings& scene, d
     return rgb;
 }
 
-} // namespace meshlift::preview
+} // namespace meshlift::detail::preview

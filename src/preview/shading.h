@@ -6,7 +6,7 @@
 #include <array>
 #include <cstdint>
 
-namespace meshlift::preview {
+namespace meshlift::detail::preview {
 
 // The exponent of the highlight: a fairly broad one, as on plastic.
 inline constexpr double kShininess = 20;
@@ -24,4 +24,4 @@ inline constexpr std::uint32_t kBackground = 0x202020;
 [[nodiscard]] std::uint32_t shadedColour(const ObjectLook& look, const SceneSettings& scene,
                                          double cosine);
 
-} // namespace meshlift::preview
+} // namespace meshlift::detail::preview

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <utility>
 
-namespace meshlift::preview {
+namespace meshlift::detail::preview {
 namespace {
 
 constexpr std::size_t kNeedMore = 0;
@@ -202,4 +202,4 @@ std::string_view decodedValue(std::string_view raw, std::string& scratch) {
     return scratch;
 }
 
-} // namespace meshlift::preview
+} // namespace meshlift::detail::preview

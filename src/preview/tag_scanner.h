@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-namespace meshlift::preview {
+namespace meshlift::detail::preview {
 
 // One markup item of the document. Names and values are views into the reader's buffer;
 // values are raw, entity references still in them (see decodedValue).
@@ -42,4 +42,4 @@ struct Tag {
 // no reference (as the converter writes it) stays as it is.
 [[nodiscard]] std::string_view decodedValue(std::string_view raw, std::string& scratch);
 
-} // namespace meshlift::preview
+} // namespace meshlift::detail::preview

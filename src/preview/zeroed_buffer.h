@@ -1,24 +1,21 @@
 #pragma once
 
+#include "platform/file_system.h"
+
 #include <cstddef>
 #include <new>
-#include <sys/mman.h>
 
-namespace meshlift::preview {
+namespace meshlift::detail::preview {
 
-// A large array that starts all zero bytes, taken straight from the system: its pages
-// are zero when first touched, so a picture costs nothing to clear, and untouched parts
-// of it cost no memory. Large pages are asked for, so that filling it takes few faults.
+// A large array that starts all zero bytes, from the system's zeroed pages: a picture
+// costs nothing to clear, and untouched parts of it cost no memory.
 template <typename T> class ZeroedBuffer {
   public:
     explicit ZeroedBuffer(std::size_t count) : count_(count) {
-        void* memory =
-            ::mmap(nullptr, bytes(), PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-        if (memory == MAP_FAILED) throw std::bad_alloc();
-        ::madvise(memory, bytes(), MADV_HUGEPAGE);
-        data_ = static_cast<T*>(memory);
+        data_ = static_cast<T*>(platform::allocateZeroed(bytes()));
+        if (data_ == nullptr) throw std::bad_alloc();
     }
-    ~ZeroedBuffer() { ::munmap(data_, bytes()); }
+    ~ZeroedBuffer() { platform::releaseZeroed(data_, bytes()); }
     ZeroedBuffer(const ZeroedBuffer&) = delete;
     ZeroedBuffer& operator=(const ZeroedBuffer&) = delete;
 
@@ -33,4 +30,4 @@ template <typename T> class ZeroedBuffer {
     T* data_ = nullptr;
 };
 
-} // namespace meshlift::preview
+} // namespace meshlift::detail::preview

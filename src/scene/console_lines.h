@@ -2,14 +2,10 @@
 
 #include <string_view>
 
-// Every line that the program writes on the console, in one place, as users and
+// Every line that a conversion writes on the console, in one place, as users and
 // their scripts see them. The misspelling "enought" is what those scripts match.
 
-namespace meshlift::console {
-
-inline constexpr std::string_view kUsage =
-    "Usage : Meshlift inputFile.ASE ouputFile.xml [mode = tri (|quad)]";
-inline constexpr std::string_view kInvalidMode = "Error : invalid mode (tri or quad are supported)";
+namespace meshlift::detail::console {
 
 // A message about a file: its path stands between the two texts.
 struct PathMessage {
@@ -32,4 +28,4 @@ inline constexpr std::string_view kMissingVertex =
 inline constexpr std::string_view kMissingFace =
     "Error : not enought *MESH_FACE found in *MESH_FACE_LIST !";
 
-} // namespace meshlift::console
+} // namespace meshlift::detail::console

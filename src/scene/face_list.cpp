@@ -4,7 +4,7 @@
 #include "scene/console_lines.h"
 #include "scene/scene_lines.h"
 
-namespace meshlift {
+namespace meshlift::detail {
 namespace {
 
 constexpr Keyword kFace("*MESH_FACE");
@@ -98,4 +98,4 @@ void assembleQuads(InputFile& input, LineStream& stream, LineSink& document, Lin
     }
 }
 
-} // namespace meshlift
+} // namespace meshlift::detail

@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-namespace meshlift {
+namespace meshlift::detail {
 
 // The "tri" face loop: one polygon per face line, corners in reverse order.
 void convertTriangles(InputFile& input, LineStream& stream, LineSink& document, LineSink& console,
@@ -22,4 +22,4 @@ void assembleQuads(InputFile& input, LineStream& stream, LineSink& document, Lin
 // gives "1:2".
 void removeLastColon(TokenText& faceLabel);
 
-} // namespace meshlift
+} // namespace meshlift::detail

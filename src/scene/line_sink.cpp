@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace meshlift {
+namespace meshlift::detail {
 
 char* growLine(LineSink& sink, std::size_t more) {
     const std::size_t needed = sink.pending + more;
@@ -41,4 +41,4 @@ void writeDocumentText(LineSink& document, std::string_view text) {
     document.pending += text.size();
 }
 
-} // namespace meshlift
+} // namespace meshlift::detail

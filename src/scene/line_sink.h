@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-namespace meshlift {
+namespace meshlift::detail {
 
 // Where whole lines go: a file descriptor (the scene document, the console), a
 // string (tests and fuzzing) or a receiver function (library callers). Each line
@@ -134,4 +134,4 @@ template <typename... Pieces> void writeConsoleLine(LineSink& console, const Pie
     sendHeldLines(console);
 }
 
-} // namespace meshlift
+} // namespace meshlift::detail

@@ -7,7 +7,7 @@
 
 #include <string_view>
 
-namespace meshlift {
+namespace meshlift::detail {
 namespace {
 
 constexpr Keyword kMesh("*MESH");
@@ -51,7 +51,7 @@ void convertVertices(InputFile& input, LineStream& stream, LineSink& document, L
 } // namespace
 
 void convertMesh(InputFile& input, LineStream& stream, LineSink& document, LineSink& console,
-                 ConversionMode mode, MeshCounts& counts) {
+                 Mode mode, MeshCounts& counts) {
     if (!findKeywordLine(input, kMesh, stream)) {
         writeConsoleLine(console, console::kNoMesh);
         return;
@@ -69,11 +69,11 @@ void convertMesh(InputFile& input, LineStream& stream, LineSink& document, LineS
         return;
     }
     writeDocumentLine(document, kPolygonsStartLine);
-    if (mode == ConversionMode::tri)
+    if (mode == Mode::tri)
         convertTriangles(input, stream, document, console, counts.faceCount);
     else
         assembleQuads(input, stream, document, console, counts.faceCount);
     writeDocumentLine(document, kPolygonsEndLine);
 }
 
-} // namespace meshlift
+} // namespace meshlift::detail

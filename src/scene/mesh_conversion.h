@@ -2,13 +2,12 @@
 
 #include "ase/input_file.h"
 #include "ase/line_stream.h"
+#include "meshlift/meshlift.h"
 #include "scene/line_sink.h"
 
 #include <cstdint>
 
-namespace meshlift {
-
-enum class ConversionMode { tri, quad };
+namespace meshlift::detail {
 
 // The counts of the last mesh that supplied them. One record serves the whole run:
 // an object whose count line is missing or unreadable keeps the previous count.
@@ -21,6 +20,6 @@ struct MeshCounts {
 // the vertex list, the polygons block from the face list, and an error line on the
 // console for each record that is missing.
 void convertMesh(InputFile& input, LineStream& stream, LineSink& document, LineSink& console,
-                 ConversionMode mode, MeshCounts& counts);
+                 Mode mode, MeshCounts& counts);
 
-} // namespace meshlift
+} // namespace meshlift::detail

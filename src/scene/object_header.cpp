@@ -7,7 +7,7 @@
 #include <charconv>
 #include <cmath>
 
-namespace meshlift {
+namespace meshlift::detail {
 namespace {
 
 constexpr Keyword kNodeName("*NODE_NAME");
@@ -89,4 +89,4 @@ void convertObjectHeader(InputFile& input, LineStream& stream, LineSink& documen
                       "\">");
 }
 
-} // namespace meshlift
+} // namespace meshlift::detail

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-namespace meshlift {
+namespace meshlift::detail {
 
 // Completes the object start line that the driver began with "<object": the id
 // from the object's name line (or "obj_" and the counter), the fixed material
@@ -26,4 +26,4 @@ void convertObjectHeader(InputFile& input, LineStream& stream, LineSink& documen
 // The id text of a name line: from its first to its last double quote.
 [[nodiscard]] std::string idText(std::string_view nameLine);
 
-} // namespace meshlift
+} // namespace meshlift::detail

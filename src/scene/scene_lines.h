@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-namespace meshlift {
+namespace meshlift::detail {
 
 // Fixed lines and pieces of the scene document.
 inline constexpr std::string_view kSceneStartLine =
@@ -17,4 +17,4 @@ inline constexpr std::string_view kPolygonsEndLine = "</polygons>";
 inline constexpr std::string_view kPolygonEndLine = "</polygon>";
 inline constexpr std::string_view kDefaultColour = "0xAAAAAA";
 
-} // namespace meshlift
+} // namespace meshlift::detail

@@ -6,7 +6,7 @@
 
 #include <filesystem>
 
-using namespace meshlift::test;
+using namespace meshlift::detail::test;
 
 namespace {
 
@@ -28,9 +28,9 @@ std::vector<std::string> filesIn(const TempDir& dir) {
 }
 
 const std::string kTriangle =
-    std::string(meshlift::preview::test::kTestScene) + "\r\n" +
-    meshlift::preview::test::objectElement("<object id=\"T\">", {"-5,-5,0", "5,-5,0", "0,5,0"},
-                                           {"0 1 2", "0 1 7"}) +
+    std::string(meshlift::detail::preview::test::kTestScene) + "\r\n" +
+    meshlift::detail::preview::test::objectElement(
+        "<object id=\"T\">", {"-5,-5,0", "5,-5,0", "0,5,0"}, {"0 1 2", "0 1 7"}) +
     "</scene>\r\n";
 
 TEST(PreviewCommand, WritesThePictureAndReportsWhatItDrew) {

@@ -7,9 +7,9 @@
 
 #include <cmath>
 
-using namespace meshlift::preview;
-using namespace meshlift::preview::test;
-using meshlift::test::TempDir;
+using namespace meshlift::detail::preview;
+using namespace meshlift::detail::preview::test;
+using meshlift::detail::test::TempDir;
 
 namespace {
 
@@ -129,7 +129,7 @@ TEST(PreviewPicture, UnusableCoordinatesZeroAreasAndRepeatedIdsLeaveTheRestIntac
         renderText(dir, scene(hostile + "<object id=\"T\"/>\r\n<object id=\"U\">\r\n</object>\r\n" +
                               objectElement("<object id=\"V\">", {"1,1,1"}, {})));
     ASSERT_EQ(preview.outcome, ReadOutcome::complete);
-    EXPECT_EQ(preview.rgbRows, expected.rgbRows);
+    EXPECT_EQ(preview.rgba, expected.rgba);
     EXPECT_EQ(preview.counts.objects, 4);
     EXPECT_EQ(preview.counts.skipped, 2); // "nan", "inf" and "1,2" are no usable nodes
     EXPECT_EQ(preview.counts.outside, 2); // behind, and far off to the side

@@ -2,7 +2,9 @@
 
 #include "preview/shading.h"
 
-namespace meshlift::preview::test {
+#include <algorithm>
+
+namespace meshlift::detail::preview::test {
 
 std::string flatObject(std::string_view id, std::string_view colour) {
     std::string line = "<object id=\"";
@@ -33,15 +35,25 @@ std::string objectElement(std::string_view start, std::initializer_list<std::str
     return text.append("</polygons>\r\n</object>\r\n");
 }
 
-Preview renderText(const meshlift::test::TempDir& dir, std::string_view document, bool fit) {
-    const std::string path = dir.file("scene.xml");
-    meshlift::test::writeFile(path, document);
-    return renderDocument(path.c_str(), fit);
+Preview renderText(const meshlift::detail::test::TempDir&, std::string_view document, bool fit) {
+    std::size_t at = 0;
+    DocumentReader reader;
+    reader.read = [&](char* buffer, std::size_t capacity) {
+        const std::size_t size = std::min(capacity, document.size() - at);
+        document.copy(buffer, size, at);
+        at += size;
+        return static_cast<std::ptrdiff_t>(size);
+    };
+    reader.rewind = [&at]() {
+        at = 0;
+        return true;
+    };
+    return renderDocument(reader, fit);
 }
 
 std::uint32_t pixel(const Preview& preview, int column, int row) {
     const std::uint8_t* p =
-        preview.rgbRows.data() + (static_cast<std::size_t>(row) * preview.width + column) * 3;
+        preview.rgba.data() + (static_cast<std::size_t>(row) * preview.width + column) * 4;
     return (std::uint32_t{p[0]} << 16) | (std::uint32_t{p[1]} << 8) | p[2];
 }
 
@@ -51,4 +63,4 @@ double coverage(const Preview& preview, int column, int row, std::uint32_t full)
     return (red - background) / (((full >> 16) & 0xff) - background);
 }
 
-} // namespace meshlift::preview::test
+} // namespace meshlift::detail::preview::test

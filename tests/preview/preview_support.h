@@ -1,13 +1,13 @@
 #pragma once
 
-#include "preview/preview_run.h"
+#include "preview/preview_render.h"
 #include "test_support.h"
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 
-namespace meshlift::preview::test {
+namespace meshlift::detail::preview::test {
 
 // A scene start line with a camera on the z axis at distance 10 looking at the origin,
 // 20 × 20 pixels and a 90° view: in the plane z = 0 one unit is one pixel, and pixel
@@ -24,8 +24,8 @@ inline constexpr std::string_view kTestScene =
                                         std::initializer_list<std::string_view> polygons);
 
 // Writes the document into `dir` and draws it in process.
-[[nodiscard]] Preview renderText(const meshlift::test::TempDir& dir, std::string_view document,
-                                 bool fit = false);
+[[nodiscard]] Preview renderText(const meshlift::detail::test::TempDir& dir,
+                                 std::string_view document, bool fit = false);
 
 [[nodiscard]] std::uint32_t pixel(const Preview& preview, int column, int row);
 
@@ -33,4 +33,4 @@ inline constexpr std::string_view kTestScene =
 // 0 to 1, from the red channel.
 [[nodiscard]] double coverage(const Preview& preview, int column, int row, std::uint32_t full);
 
-} // namespace meshlift::preview::test
+} // namespace meshlift::detail::preview::test

@@ -6,10 +6,10 @@
 
 #include <filesystem>
 
-using namespace meshlift::preview;
-using namespace meshlift::preview::test;
-using meshlift::test::convertInMemory;
-using meshlift::test::TempDir;
+using namespace meshlift::detail::preview;
+using namespace meshlift::detail::preview::test;
+using meshlift::detail::test::convertInMemory;
+using meshlift::detail::test::TempDir;
 
 namespace {
 
@@ -59,12 +59,12 @@ TEST(PreviewReading, UnescapedNamesReadLikePlainOnesInBothModes) {
     for (const bool quad : {false, true}) {
         const Preview plain = renderConverted(dir, squareScene("Plain", true), quad);
         const Preview grey = renderConverted(dir, squareScene("Plain", false), quad);
-        ASSERT_NE(plain.rgbRows, grey.rgbRows); // the object's own colour shows
+        ASSERT_NE(plain.rgba, grey.rgba); // the object's own colour shows
         for (const char* name : {"A&B", "A<B", "A\"B", "a & b < c \" d=\"e\" f", "&amp;&#"}) {
             const Preview odd = renderConverted(dir, squareScene(name, true), quad);
             ASSERT_EQ(odd.outcome, ReadOutcome::complete) << name;
             EXPECT_EQ(odd.counts.drawn, plain.counts.drawn) << name;
-            EXPECT_EQ(odd.rgbRows, plain.rgbRows) << name;
+            EXPECT_EQ(odd.rgba, plain.rgba) << name;
         }
     }
 }
@@ -93,7 +93,7 @@ TEST(PreviewReading, HandEditedFormattingReadsLikeTheConvertersLayout) {
     const Preview preview = renderText(dir, edited);
     ASSERT_EQ(preview.outcome, ReadOutcome::complete);
     EXPECT_EQ(preview.counts.drawn, 4);
-    EXPECT_EQ(preview.rgbRows, converted.rgbRows);
+    EXPECT_EQ(preview.rgba, converted.rgba);
 }
 
 TEST(PreviewReading, EveryCorpusSceneComesIntoViewWithFit) {
@@ -101,7 +101,7 @@ TEST(PreviewReading, EveryCorpusSceneComesIntoViewWithFit) {
         GTEST_SKIP() << "no corpus beside the tree";
     TempDir dir;
     for (const auto& entry : std::filesystem::directory_iterator(MESHLIFT_CORPUS)) {
-        const std::string ase = meshlift::test::readFile(entry.path().string());
+        const std::string ase = meshlift::detail::test::readFile(entry.path().string());
         for (const bool quad : {false, true}) {
             const Preview fitted = renderText(dir, convertedSmall(ase, quad), true);
             ASSERT_EQ(fitted.outcome, ReadOutcome::complete) << entry.path();

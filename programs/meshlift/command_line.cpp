@@ -1,15 +1,15 @@
-#include "driver/command_line.h"
+#include "command_line.h"
 
-namespace meshlift {
+namespace meshlift::cli {
 
 CommandLineError parseCommandLine(int argc, const char* const* argv, CommandLine& commandLine) {
     if (argc != 3 && argc != 4) return CommandLineError::argumentCount;
     if (argc == 4) {
         const std::string_view mode = argv[3];
         if (mode == "tri")
-            commandLine.mode = ConversionMode::tri;
+            commandLine.mode = Mode::tri;
         else if (mode == "quad")
-            commandLine.mode = ConversionMode::quad;
+            commandLine.mode = Mode::quad;
         else
             return CommandLineError::invalidMode;
     }
@@ -18,4 +18,4 @@ CommandLineError parseCommandLine(int argc, const char* const* argv, CommandLine
     return CommandLineError::none;
 }
 
-} // namespace meshlift
+} // namespace meshlift::cli

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "meshlift/preview.h"
 #include "preview/document_reader.h"
 #include "preview/scene_render.h"
 #include "preview/scene_settings.h"
@@ -9,17 +10,17 @@
 #include <string>
 #include <vector>
 
-namespace meshlift::preview {
+namespace meshlift::detail::preview {
 
 struct Preview {
     ReadOutcome outcome = ReadOutcome::unreadable;
     std::string problem; // the unusable scene attribute, when outcome is stopped
     RenderCounts counts;
-    std::optional<SceneSettings> fitted; // the camera that --fit chose
+    std::optional<SceneSettings> fitted; // the camera that fit chose
     bool anyCovered = false;
     int width = 0;
     int height = 0;
-    std::vector<std::uint8_t> rgbRows;
+    std::vector<std::uint8_t> rgba;
 
     [[nodiscard]] bool drawable() const {
         return outcome == ReadOutcome::complete || outcome == ReadOutcome::truncated;
@@ -27,9 +28,6 @@ struct Preview {
 };
 
 // Reads the document once (twice with `fit`: first for the scene's bounds) and draws it.
-[[nodiscard]] Preview renderDocument(const char* path, bool fit);
+[[nodiscard]] Preview renderDocument(const DocumentReader& document, bool fit);
 
-// The whole program: arguments, picture, report on standard output. Returns the exit code.
-[[nodiscard]] int runPreview(int argc, const char* const* argv);
-
-} // namespace meshlift::preview
+} // namespace meshlift::detail::preview

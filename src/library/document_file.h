@@ -4,7 +4,7 @@
 
 #include <optional>
 
-namespace meshlift {
+namespace meshlift::detail {
 
 // Where the document goes: a file of its own, or standard output when the output
 // path names the file that standard output already writes to.
@@ -18,4 +18,4 @@ struct DocumentFile {
 [[nodiscard]] std::optional<DocumentFile> createDocument(const char* path,
                                                          const platform::FileIdentity& input);
 
-} // namespace meshlift
+} // namespace meshlift::detail

@@ -1,4 +1,4 @@
-#include "driver/scene_conversion.h"
+#include "library/scene_conversion.h"
 
 #include "ase/keyword_scanner.h"
 #include "scene/console_lines.h"
@@ -8,9 +8,9 @@
 #include <cstdint>
 #include <limits>
 
-namespace meshlift {
+namespace meshlift::detail {
 
-bool convertScene(InputFile& input, LineSink& document, LineSink& console, ConversionMode mode,
+bool convertScene(InputFile& input, LineSink& document, LineSink& console, Mode mode,
                   std::string_view inputPath) {
     constexpr Keyword kGeomObject("*GEOMOBJECT");
     LineStream stream;
@@ -38,4 +38,4 @@ bool convertScene(InputFile& input, LineSink& document, LineSink& console, Conve
     return !input.source.readFailed;
 }
 
-} // namespace meshlift
+} // namespace meshlift::detail

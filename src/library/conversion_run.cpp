@@ -1,13 +1,13 @@
-#include "driver/conversion_run.h"
+#include "library/conversion_run.h"
 
 #include "ase/input_file.h"
-#include "driver/document_file.h"
-#include "driver/scene_conversion.h"
+#include "library/document_file.h"
+#include "library/scene_conversion.h"
 #include "scene/console_lines.h"
 
 #include <string>
 
-namespace meshlift {
+namespace meshlift::detail {
 namespace {
 
 int fail(LineSink& console, const console::PathMessage& message, std::string_view path) {
@@ -17,9 +17,10 @@ int fail(LineSink& console, const console::PathMessage& message, std::string_vie
 
 } // namespace
 
-int runConversion(const CommandLine& commandLine, LineSink& console) {
-    const std::string inputPath(commandLine.inputPath);
-    const std::string outputPath(commandLine.outputPath);
+int runConversion(std::string_view inputPathText, std::string_view outputPathText, Mode mode,
+                  LineSink& console) {
+    const std::string inputPath(inputPathText);
+    const std::string outputPath(outputPathText);
     InputFile input;
     switch (openInputFile(input, inputPath.c_str())) {
     case InputOpenResult::cannotOpen:
@@ -33,7 +34,7 @@ int runConversion(const CommandLine& commandLine, LineSink& console) {
     if (!output) return fail(console, console::kCannotCreate, outputPath);
 
     LineSink document = fileSink(output->handle);
-    const bool converted = convertScene(input, document, console, commandLine.mode, inputPath);
+    const bool converted = convertScene(input, document, console, mode, inputPath);
     input.source.file.close();
     const bool closed = output->owned.close();
     if (!converted) return fail(console, console::kCannotRead, inputPath);
@@ -41,4 +42,4 @@ int runConversion(const CommandLine& commandLine, LineSink& console) {
     return 0;
 }
 
-} // namespace meshlift
+} // namespace meshlift::detail

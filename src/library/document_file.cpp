@@ -1,6 +1,6 @@
-#include "driver/document_file.h"
+#include "library/document_file.h"
 
-namespace meshlift {
+namespace meshlift::detail {
 
 std::optional<DocumentFile> createDocument(const char* path, const platform::FileIdentity& input) {
     // Recognised before opening as well: opening a named pipe that is the input for
@@ -28,4 +28,4 @@ std::optional<DocumentFile> createDocument(const char* path, const platform::Fil
     return DocumentFile{std::move(file), handle};
 }
 
-} // namespace meshlift
+} // namespace meshlift::detail

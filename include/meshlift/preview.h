@@ -1,0 +1,95 @@
+#pragma once
+
+// Meshlift's preview as a library: draws a scene document, as the converter writes it,
+// into an RGBA picture that the caller owns, exactly as meshlift-preview draws it.
+//
+// The document is read as a stream, in blocks, so that only the markup item at hand is
+// held, never the document; memory grows with the picture's size and the nodes of the
+// object being drawn. No exceptions leave these calls; running out of memory gives the
+// outcome `unreadable`. Separate previews may run at the same time on separate threads.
+
+#include "meshlift/export.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace meshlift {
+
+struct PreviewOptions {
+    // Moves the camera so that the whole scene fills the view, looking from the
+    // document's direction. The document is then read twice.
+    bool fit = false;
+};
+
+enum class PreviewOutcome {
+    drawn,         // read through </scene>
+    truncated,     // the document ended before </scene>; what stood in it is drawn
+    notScene,      // no <scene> start tag before the first other content
+    unreadable,    // the document could not be opened or read (or read again, for fit)
+    unusableScene, // the scene start tag's settings cannot be used; `problem` says which
+};
+
+struct PreviewPoint {
+    double x = 0;
+    double y = 0;
+    double z = 0;
+};
+
+// What the preview found and did: the figures that meshlift-preview reports.
+struct PreviewReport {
+    PreviewOutcome outcome = PreviewOutcome::unreadable;
+    std::string problem; // the unusable scene attributes, for unusableScene
+    long objects = 0;
+    long drawn = 0;         // polygons drawn
+    long skipped = 0;       // polygons with a corner that names no node of its object
+    long outside = 0;       // polygons outside the view or all behind the camera
+    bool hasBounds = false; // whether any node had a usable position
+    PreviewPoint low;       // the scene's bounding box
+    PreviewPoint high;
+    bool fitted = false; // the camera that fit chose
+    PreviewPoint camera;
+    PreviewPoint lookAt;
+    double near = 0;
+    bool anyCovered = false; // whether any polygon covers a part of the picture
+
+    [[nodiscard]] bool pictureDrawn() const {
+        return outcome == PreviewOutcome::drawn || outcome == PreviewOutcome::truncated;
+    }
+};
+
+// The picture: `height` rows of `width` pixels, top row first, four bytes a pixel
+// (red, green, blue, and alpha, which is always 255).
+struct PreviewImage {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint8_t> rgba;
+};
+
+// A document pulled in blocks: `read` puts the next bytes into `buffer` and returns how
+// many (0 at the end of the document, -1 when a read failed). `rewind` goes back to the
+// document's beginning for the second reading that fit needs; without it, or when it
+// returns false, a fitted preview ends as `unreadable`.
+struct DocumentReader {
+    std::function<std::ptrdiff_t(char* buffer, std::size_t capacity)> read;
+    std::function<bool()> rewind;
+};
+
+// Draws the document into `image` (resized to the picture of the scene start tag) when
+// the outcome is drawn or truncated; `image` is left empty otherwise.
+[[nodiscard]] MESHLIFT_API PreviewReport renderPreview(const DocumentReader& document,
+                                                       const PreviewOptions& options,
+                                                       PreviewImage& image) noexcept;
+
+// The same for the document at `path` (UTF-8), or held in memory.
+[[nodiscard]] MESHLIFT_API PreviewReport renderPreviewFile(std::string_view path,
+                                                           const PreviewOptions& options,
+                                                           PreviewImage& image) noexcept;
+[[nodiscard]] MESHLIFT_API PreviewReport renderPreviewBuffer(std::string_view document,
+                                                             const PreviewOptions& options,
+                                                             PreviewImage& image) noexcept;
+
+} // namespace meshlift

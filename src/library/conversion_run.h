@@ -1,0 +1,16 @@
+#pragma once
+
+#include "meshlift/meshlift.h"
+#include "scene/line_sink.h"
+
+#include <string_view>
+
+namespace meshlift::detail {
+
+// One whole conversion of a file into a document, as the program runs it: opens the
+// input, creates the document, converts, and reports on the console. Returns the exit
+// code.
+[[nodiscard]] int runConversion(std::string_view inputPath, std::string_view outputPath, Mode mode,
+                                LineSink& console);
+
+} // namespace meshlift::detail

@@ -1,0 +1,42 @@
+#pragma once
+
+// What the programs need of the operating system beyond the library's API: their
+// arguments, the process's setup, the console, and files that are replaced whole.
+// One implementation per platform (program_support_posix.cpp, _windows.cpp); the
+// library itself never calls these.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace meshlift::detail::platform {
+
+// The arguments of a wide entry point (Windows' wmain) as UTF-8, so that any file
+// name opens, whatever the code page.
+[[nodiscard]] std::vector<std::string> utf8Arguments(int argc, wchar_t** argv);
+
+// Makes the process safe to run from any caller: a standard handle that was closed
+// is taken by a null device before any file is opened (so no file can become the
+// console), and a closed pipe shows as a failed write instead of ending the process.
+// Standard output takes bytes as they are, never translating line ends.
+void prepareProcess();
+
+// Writes the bytes to standard output at once, as they are.
+void writeStandardOutput(std::string_view bytes);
+
+// Writes the line and the platform's line break (LF; CR LF on Windows) to standard
+// output in one write, so that it is there at once.
+void writeConsoleLine(std::string_view line);
+
+// Whether both names lead to one existing file.
+[[nodiscard]] bool isSameFile(const char* first, const char* second);
+
+// Whether the name leads to a regular file (not a pipe, a device or a folder).
+[[nodiscard]] bool isRegularFile(const char* path);
+
+// Gives the file at `path` the content `bytes`: written to a temporary file beside it
+// and renamed over it, so that a reader never sees half a file and a failed write
+// leaves what was there. False when any step fails; the temporary file is then gone.
+[[nodiscard]] bool replaceFileContents(const char* path, std::string_view bytes);
+
+} // namespace meshlift::detail::platform
