@@ -23,9 +23,11 @@ std::string number(double value) {
     return text;
 }
 
+// Adding 0 turns -0 into 0: which of the two zeros a bound keeps differs between C
+// libraries, and the report must not.
 std::string point(meshlift::PreviewPoint p) {
     char text[100];
-    std::snprintf(text, sizeof text, "(%g, %g, %g)", p.x, p.y, p.z);
+    std::snprintf(text, sizeof text, "(%g, %g, %g)", p.x + 0.0, p.y + 0.0, p.z + 0.0);
     return text;
 }
 
