@@ -2,7 +2,9 @@
 // through the line callback, so that CI can compare both with the program's output:
 //   consumer SCENE tri|quad PATH_DOCUMENT BUFFER_DOCUMENT
 // The console lines of both conversions go to standard output, one after the other.
+// The document is then drawn with the installed preview, which must find it drawable.
 #include <meshlift/meshlift.h>
+#include <meshlift/preview.h>
 
 #include <fstream>
 #include <iostream>
@@ -30,5 +32,11 @@ int main(int argc, char** argv) {
             (kind == meshlift::LineKind::document ? document : std::cout) << line;
         },
         argv[1]);
-    return byPath.exitCode != 0 || byBuffer.exitCode != 0 ? 1 : 0;
+    document.close();
+
+    meshlift::PreviewImage image;
+    const meshlift::PreviewReport preview = meshlift::renderPreviewFile(argv[3], {}, image);
+    const bool drawn = preview.pictureDrawn() && preview.drawn > 0 &&
+                       image.rgba.size() == std::size_t(image.width) * image.height * 4;
+    return byPath.exitCode != 0 || byBuffer.exitCode != 0 || !drawn ? 1 : 0;
 }
