@@ -96,6 +96,21 @@ TEST(PreviewReading, HandEditedFormattingReadsLikeTheConvertersLayout) {
     EXPECT_EQ(preview.rgba, converted.rgba);
 }
 
+// The converter copies a name unescaped into the id: a name of "<" longer than the
+// longest item must be read past once, not rescanned from every "<" (that took minutes).
+TEST(PreviewReading, NameOfLessThanSignsLongerThanAnItemIsReadPastOnce) {
+    TempDir dir;
+    const std::string triangle =
+        objectElement(flatObject("T", "0xff0000"), {"-5,-5,0", "5,-5,0", "0,5,0"}, {"0 1 2"});
+    const std::string document = std::string(kTestScene) + "\r\n<object id=\"" +
+                                 std::string(kMaxItemSize + 100, '<') + "\">\r\n</object>\r\n" +
+                                 triangle + "</scene>\r\n";
+    const Preview preview = renderText(dir, document);
+    ASSERT_EQ(preview.outcome, ReadOutcome::complete);
+    EXPECT_EQ(preview.counts.drawn, 1);
+    EXPECT_TRUE(preview.anyCovered);
+}
+
 TEST(PreviewReading, EveryCorpusSceneComesIntoViewWithFit) {
     if (!std::filesystem::is_directory(MESHLIFT_CORPUS))
         GTEST_SKIP() << "no corpus beside the tree";
