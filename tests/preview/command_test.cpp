@@ -115,4 +115,34 @@ TEST(PreviewCommand, FailuresExitWithOneAndLeaveNoPicture) {
     EXPECT_EQ(readFile(dir.file("scene.xml")), kTriangle);
 }
 
+// Peak resident memory of a preview run in kilobytes, -1 when it failed.
+long peakMemoryOfPreview(const std::string& document, const std::string& picture) {
+    const RunResult run =
+        runShell(shellQuote(MESHLIFT_PEAK_MEMORY) + " " + shellQuote(MESHLIFT_PREVIEW_BINARY) +
+                 " " + shellQuote(document) + " " + shellQuote(picture));
+    const std::size_t lastLine = run.console.rfind('\n', run.console.size() - 2);
+    if (run.exitCode != 0 || lastLine == std::string::npos) return -1;
+    return std::stol(run.console.substr(lastLine + 1));
+}
+
+// Ids four apart once took a 32-byte slot for every number up to the last id, doubled
+// on growth: ten times the document. The table now costs less than the node elements.
+TEST(PreviewCommand, NodeTableMemoryStaysBelowTwiceTheNodeElements) {
+    TempDir dir;
+    const std::string start = std::string(meshlift::detail::preview::test::kTestScene) +
+                              "\r\n<object id=\"A\">\r\n<nodes>\r\n";
+    const std::string end = "</nodes>\r\n</object>\r\n</scene>\r\n";
+    std::string nodes;
+    for (int id = 0; id < 1000000; id += 4)
+        nodes += "<node id=\"" + std::to_string(id) + "\"/>\r\n";
+    writeFile(dir.file("tiny.xml"), start + end);
+    writeFile(dir.file("nodes.xml"), start + nodes + end);
+    const long baselineKb = peakMemoryOfPreview(dir.file("tiny.xml"), dir.file("tiny.png"));
+    const long peakKb = peakMemoryOfPreview(dir.file("nodes.xml"), dir.file("nodes.png"));
+    ASSERT_GT(baselineKb, 0);
+    ASSERT_GT(peakKb, 0);
+    EXPECT_LT((peakKb - baselineKb) * 1024, 2 * static_cast<long>(nodes.size()))
+        << peakKb << " kB against " << baselineKb << " kB";
+}
+
 } // namespace
