@@ -115,6 +115,30 @@ TEST(PreviewCommand, FailuresExitWithOneAndLeaveNoPicture) {
     EXPECT_EQ(readFile(dir.file("scene.xml")), kTriangle);
 }
 
+// Only a regular file is replaced through a renamed temporary file: a pipe (like a
+// device, which a test cannot risk) is written in place and stays a pipe. The temporary
+// name fits in the folder whenever the picture's name does.
+TEST(PreviewCommand, PictureThatIsAPipeIsWrittenInPlaceAndALongNameFits) {
+    TempDir dir;
+    writeFile(dir.file("scene.xml"), kTriangle);
+    const std::string fifo = dir.file("picture.fifo");
+    // The reader is stopped when the pipe was replaced, and so never opened for writing.
+    const RunResult piped =
+        runShell("mkfifo " + shellQuote(fifo) + " && { cat " + shellQuote(fifo) + " > " +
+                 shellQuote(dir.file("got.png")) + " & " + shellQuote(MESHLIFT_PREVIEW_BINARY) +
+                 " " + shellQuote(dir.file("scene.xml")) + " " + shellQuote(fifo) +
+                 " >/dev/null; status=$?; [ -p " + shellQuote(fifo) +
+                 " ] || kill $!; wait; exit $status; }");
+    EXPECT_EQ(piped.exitCode, 0);
+    EXPECT_TRUE(std::filesystem::is_fifo(fifo));
+    EXPECT_EQ(readFile(dir.file("got.png")).substr(0, 8), "\x89PNG\r\n\x1a\n");
+
+    const std::string longName = dir.file(std::string(246, 'p') + ".png");
+    EXPECT_EQ(runPreview({dir.file("scene.xml"), longName}).exitCode, 0);
+    EXPECT_EQ(readFile(longName).substr(0, 8), "\x89PNG\r\n\x1a\n");
+    EXPECT_EQ(filesIn(dir).size(), 4u); // no temporary file left beside them
+}
+
 // Peak resident memory of a preview run in kilobytes, -1 when it failed.
 long peakMemoryOfPreview(const std::string& document, const std::string& picture) {
     const RunResult run =
