@@ -9,20 +9,27 @@ namespace {
 std::optional<Vec3> normalised(Vec3 v) {
     const double size = length(v);
     if (!(size > 0) || !std::isfinite(size)) return std::nullopt;
-    return v * (1 / size);
+    return Vec3{v.x / size, v.y / size, v.z / size}; // 1 / size overflows for the tiniest
 }
 
 double radians(double degrees) {
     return degrees * std::numbers::pi / 180;
 }
 
+// Halves first, so that a camera and target far apart near the end of the double range
+// still give a direction.
+std::optional<Vec3> direction(Vec3 from, Vec3 to) {
+    return normalised(to * 0.5 - from * 0.5);
+}
+
 } // namespace
 
 std::optional<Camera> makeCamera(const SceneSettings& settings) {
-    const std::optional<Vec3> forward = normalised(settings.lookAt - settings.camera);
-    if (!forward) return std::nullopt;
-    const std::optional<Vec3> right = normalised(cross(*forward, settings.up));
-    if (!right || length(cross(*forward, *normalised(settings.up))) < 1e-9) return std::nullopt;
+    const std::optional<Vec3> forward = direction(settings.camera, settings.lookAt);
+    const std::optional<Vec3> up = normalised(settings.up);
+    if (!forward || !up) return std::nullopt;
+    const std::optional<Vec3> right = normalised(cross(*forward, *up));
+    if (!right || length(cross(*forward, *up)) < 1e-9) return std::nullopt;
     Camera camera;
     camera.eye = settings.camera;
     camera.forward = *forward;
@@ -37,7 +44,7 @@ std::optional<Camera> makeCamera(const SceneSettings& settings) {
 
 std::optional<SceneSettings> fittedSettings(const SceneSettings& settings, const Bounds& bounds) {
     if (bounds.empty()) return std::nullopt;
-    const std::optional<Vec3> forward = normalised(settings.lookAt - settings.camera);
+    const std::optional<Vec3> forward = direction(settings.camera, settings.lookAt);
     if (!forward) return std::nullopt;
     // Halves first, so that a box spanning most of the double range does not overflow.
     const Vec3 centre = bounds.low * 0.5 + bounds.high * 0.5;
