@@ -31,8 +31,9 @@ void writeConsoleLine(std::string_view line);
 // Whether both names lead to one existing file.
 [[nodiscard]] bool isSameFile(const char* first, const char* second);
 
-// Whether the name leads to a regular file (not a pipe, a device or a folder).
-[[nodiscard]] bool isRegularFile(const char* path);
+// Whether the name leads to an existing file that is neither a regular file nor a
+// folder: a pipe, a device, a socket. False for a name that leads nowhere.
+[[nodiscard]] bool isStream(const char* path);
 
 // Gives the file at `path` the content `bytes`: a regular file (or a new one) is
 // written to a temporary file beside it, under a short name of its own, and renamed over

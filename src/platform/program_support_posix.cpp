@@ -57,9 +57,9 @@ bool isSameFile(const char* first, const char* second) {
     return a && a == identityOfPath(second);
 }
 
-bool isRegularFile(const char* path) {
+bool isStream(const char* path) {
     struct stat status {};
-    return ::stat(path, &status) == 0 && S_ISREG(status.st_mode);
+    return ::stat(path, &status) == 0 && !S_ISREG(status.st_mode) && !S_ISDIR(status.st_mode);
 }
 
 namespace {

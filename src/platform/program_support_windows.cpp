@@ -78,12 +78,11 @@ bool isSameFile(const char* first, const char* second) {
     return a && a == identityOfPath(second);
 }
 
-bool isRegularFile(const char* path) {
+bool isStream(const char* path) {
     const std::wstring wide = widen(path);
     if (wide.empty()) return false;
     const DWORD attributes = ::GetFileAttributesW(wide.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES &&
-           (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) == 0;
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DEVICE) != 0;
 }
 
 bool replaceFileContents(const char* path, std::string_view bytes) {

@@ -80,7 +80,38 @@ TEST(PreviewCommand, EmptyViewSuggestsFitAndFitMovesTheCamera) {
     EXPECT_EQ(fitted.console.find("Nothing"), std::string::npos);
 }
 
+// A flat scene whose plane passes through the camera shows nothing: --fit turns to face
+// it and says so, and --from looks from the direction given.
+TEST(PreviewCommand, FitTurnsToAFlatSceneSeenEdgeOnAndFromPicksTheDirection) {
+    TempDir dir;
+    std::string edgeOn = kTriangle;
+    edgeOn.replace(edgeOn.find("camera=\"0,0,10\""), 15, "camera=\"10,0,0\"");
+    writeFile(dir.file("scene.xml"), edgeOn);
+    const RunResult plain = runPreview({dir.file("scene.xml"), dir.file("picture.png")});
+    EXPECT_NE(
+        plain.console.find("\nNothing shows: the polygons in view are seen edge-on: try --fit.\n"),
+        std::string::npos)
+        << plain.console;
+    const RunResult fitted = runPreview({dir.file("scene.xml"), dir.file("picture.png"), "--fit"});
+    EXPECT_EQ(fitted.exitCode, 0);
+    EXPECT_NE(fitted.console.find("\nfitted camera: (0, 0, 10) looking at (0, 0, 0), near 0.1\n"
+                                  "turned to face the scene's plane, which the document's "
+                                  "direction sees edge-on; up (0, 1, 0)\n"),
+              std::string::npos)
+        << fitted.console;
+    EXPECT_EQ(fitted.console.find("Nothing"), std::string::npos) << fitted.console;
+    const RunResult from =
+        runPreview({dir.file("scene.xml"), dir.file("picture.png"), "--from", "1,1,1"});
+    EXPECT_NE(from.console.find("\nfitted camera: (5.7735, 5.7735, 5.7735) looking at (0, 0, 0)"),
+              std::string::npos)
+        << from.console;
+    EXPECT_EQ(from.console.find("turned"), std::string::npos) << from.console;
+    EXPECT_EQ(from.console.find("Nothing"), std::string::npos) << from.console;
+}
+
 TEST(PreviewCommand, FailuresExitWithOneAndLeaveNoPicture) {
+    const std::string kUsage =
+        "Usage : meshlift-preview scene.xml picture.png [--fit] [--from X,Y,Z]\n";
     TempDir dir;
     writeFile(dir.file("scene.ASE"), "*3DSMAX_ASCIIEXPORT 200\n*GEOMOBJECT {\n}\n");
     writeFile(dir.file("scene.xml"), kTriangle);
@@ -95,6 +126,10 @@ TEST(PreviewCommand, FailuresExitWithOneAndLeaveNoPicture) {
          "Error : " + dir.file("scene.ASE") + " is not a scene document !\n"},
         {{dir.file("missing.xml"), dir.file("p.png")},
          "Error opening file : " + dir.file("missing.xml") + " !\n"},
+        {{dir.file("missing.xml"), dir.file("p.png"), "--fit"},
+         "Error opening file : " + dir.file("missing.xml") + " !\n"},
+        {{dir.file("folder"), dir.file("p.png"), "--fit"},
+         "Error opening file : " + dir.file("folder") + " !\n"},
         {{dir.file("wide.xml"), dir.file("p.png")},
          "Error : unusable scene attribute width=\"0\" in " + dir.file("wide.xml") + " !\n"},
         {{dir.file("scene.xml"), dir.file("folder")},
@@ -103,7 +138,9 @@ TEST(PreviewCommand, FailuresExitWithOneAndLeaveNoPicture) {
          "Error writing file : " + dir.file("no/such/folder.png") + " !\n"},
         {{dir.file("scene.xml"), dir.file("scene.xml")},
          "Error creating file : " + dir.file("scene.xml") + " !\n"},
-        {{dir.file("scene.xml")}, "Usage : meshlift-preview scene.xml picture.png [--fit]\n"},
+        {{dir.file("scene.xml")}, kUsage},
+        {{dir.file("scene.xml"), dir.file("p.png"), "--from", "0,0,0"}, kUsage},
+        {{dir.file("scene.xml"), dir.file("p.png"), "--from", "1,1"}, kUsage},
     };
     for (const Case& c : cases) {
         const RunResult run = runPreview(c.arguments);
