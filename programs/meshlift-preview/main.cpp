@@ -61,8 +61,6 @@ void report(const PreviewReport& preview, bool fit) {
         say("Nothing to draw: the scene holds no polygon.");
 }
 
-} // namespace
-
 // "X,Y,Z": three finite numbers, not all zero.
 std::optional<meshlift::PreviewPoint> direction(const char* text) {
     double values[3];
@@ -76,6 +74,8 @@ std::optional<meshlift::PreviewPoint> direction(const char* text) {
     if (*text != '\0' || (values[0] == 0 && values[1] == 0 && values[2] == 0)) return std::nullopt;
     return meshlift::PreviewPoint{values[0], values[1], values[2]};
 }
+
+} // namespace
 
 int runProgram(int argc, char** argv) {
     platform::prepareProcess();
