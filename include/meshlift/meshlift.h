@@ -75,10 +75,15 @@ using LineCallback = std::function<void(LineKind kind, std::string_view line)>;
                                                 std::string_view inputName = "scene.ASE") noexcept;
 
 // The same for a scene read from an open, readable file descriptor (a file, a pipe, a
-// socket; on Windows a C runtime descriptor), from where it stands to its end. It is first copied
-// to a temporary file, as the program copies a piped input. The descriptor stays open and remains
-// the caller's. When it cannot be read, the console line is the program's for an input it cannot
-// read ("Error reading file : <inputName> !") and the exit code 1.
+// socket; on Windows a C runtime descriptor), from where it stands to its end; one set not
+// to block (O_NONBLOCK) is waited for. It is first copied to a temporary file, as the
+// program copies a piped input. The descriptor stays open and remains the caller's. The
+// exit code is 1, with the program's console line, when:
+// - the descriptor is not open (checked before anything else is opened) or cannot be
+//   read: "Error reading file : <inputName> !", as for an input the program cannot read;
+// - the temporary copy cannot be made or written (no usable temporary folder, a full
+//   disk): "Error opening file : <inputName> !", as the program reports a piped input
+//   that it cannot copy.
 [[nodiscard]] MESHLIFT_API Result
 convertDescriptor(int fd, Mode mode, const LineCallback& onLine,
                   std::string_view inputName = "scene.ASE") noexcept;

@@ -13,16 +13,31 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace meshlift {
 
+struct PreviewPoint {
+    double x = 0;
+    double y = 0;
+    double z = 0;
+};
+
 struct PreviewOptions {
     // Moves the camera so that the whole scene fills the view, looking from the
-    // document's direction. The document is then read twice.
+    // document's direction, with the document's `up`. A flat scene that this direction
+    // sees edge-on (thinner than a pixel) is looked at face on instead, from the side the
+    // document's camera is on (PreviewReport::turned). The document is then read twice.
     bool fit = false;
+    // The direction to look from at the fitted scene, from the scene towards the camera
+    // (1,1,1 gives a three-quarter view), taken as it is, never turned. It implies `fit`.
+    // `up` stays the document's unless it is parallel to the direction. A direction that
+    // is not finite or is 0,0,0 leaves the fit with nothing to look from: the picture is
+    // drawn from the document's camera.
+    std::optional<PreviewPoint> from;
 };
 
 enum class PreviewOutcome {
@@ -31,12 +46,6 @@ enum class PreviewOutcome {
     notScene,      // no <scene> start tag before the first other content
     unreadable,    // the document could not be opened or read (or read again, for fit)
     unusableScene, // the scene start tag's settings cannot be used; `problem` says which
-};
-
-struct PreviewPoint {
-    double x = 0;
-    double y = 0;
-    double z = 0;
 };
 
 // What the preview found and did: the figures that meshlift-preview reports.
@@ -53,7 +62,9 @@ struct PreviewReport {
     bool fitted = false; // the camera that fit chose
     PreviewPoint camera;
     PreviewPoint lookAt;
+    PreviewPoint up;
     double near = 0;
+    bool turned = false;     // fit turned the camera to face a flat scene seen edge-on
     bool anyCovered = false; // whether any polygon covers a part of the picture
 
     [[nodiscard]] bool pictureDrawn() const {

@@ -3,7 +3,10 @@
 #include "png_writer.h"
 #include "program.h"
 
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -44,9 +47,14 @@ void report(const PreviewReport& preview, bool fit) {
     if (preview.fitted)
         say("fitted camera: " + point(preview.camera) + " looking at " + point(preview.lookAt) +
             ", near " + number(preview.near));
+    if (preview.turned)
+        say("turned to face the scene's plane, which the document's direction sees edge-on; "
+            "up " +
+            point(preview.up));
     if (preview.anyCovered) return;
     if (preview.drawn > 0)
-        say("Nothing shows: the polygons in view are seen edge-on.");
+        say(fit ? "Nothing shows: the polygons in view are seen edge-on."
+                : "Nothing shows: the polygons in view are seen edge-on: try --fit.");
     else if (preview.outside > 0)
         say(fit ? "Nothing is in view." : "Nothing is in view: try --fit to move the camera.");
     else if (preview.skipped > 0)
@@ -55,35 +63,58 @@ void report(const PreviewReport& preview, bool fit) {
         say("Nothing to draw: the scene holds no polygon.");
 }
 
+// "X,Y,Z": three finite numbers, not all zero.
+std::optional<meshlift::PreviewPoint> direction(const char* text) {
+    double values[3];
+    for (double& value : values) {
+        char* end = nullptr;
+        value = std::strtod(text, &end);
+        if (end == text || !std::isfinite(value)) return std::nullopt;
+        text = end;
+        if (&value != &values[2] && *text++ != ',') return std::nullopt;
+    }
+    if (*text != '\0' || (values[0] == 0 && values[1] == 0 && values[2] == 0)) return std::nullopt;
+    return meshlift::PreviewPoint{values[0], values[1], values[2]};
+}
+
 } // namespace
 
 int runProgram(int argc, char** argv) {
     platform::prepareProcess();
     std::vector<std::string_view> paths;
-    bool fit = false;
+    meshlift::PreviewOptions options;
+    bool usable = true;
     for (int i = 1; i < argc; ++i) {
-        if (std::string_view(argv[i]) == "--fit")
-            fit = true;
-        else
-            paths.push_back(argv[i]);
+        const std::string_view argument = argv[i];
+        if (argument == "--fit") {
+            options.fit = true;
+        } else if (argument == "--from" && i + 1 < argc) {
+            options.from = direction(argv[++i]);
+            usable = usable && options.from.has_value();
+            options.fit = true;
+        } else {
+            paths.push_back(argument);
+        }
     }
-    if (paths.size() != 2) {
-        say("Usage : meshlift-preview scene.xml picture.png [--fit]");
+    if (paths.size() != 2 || !usable) {
+        say("Usage : meshlift-preview scene.xml picture.png [--fit] [--from X,Y,Z]");
         return 1;
     }
+    const bool fit = options.fit;
     const std::string document(paths[0]);
     const std::string picture(paths[1]);
     if (platform::isSameFile(document.c_str(), picture.c_str())) {
         say("Error creating file : " + picture + " !");
         return 1;
     }
-    // A fitted camera reads the document twice: a pipe cannot give it a second time.
-    if (fit && !platform::isRegularFile(document.c_str())) {
+    // A fitted camera reads the document twice: a pipe cannot give it a second time. A
+    // document that cannot be opened at all is reported as such below, fitted or not.
+    if (fit && platform::isStream(document.c_str())) {
         say("Error : --fit reads the document twice and needs a regular file : " + document + " !");
         return 1;
     }
     meshlift::PreviewImage image;
-    const PreviewReport preview = meshlift::renderPreviewFile(document, {fit}, image);
+    const PreviewReport preview = meshlift::renderPreviewFile(document, options, image);
     switch (preview.outcome) {
     case meshlift::PreviewOutcome::unreadable:
         say("Error opening file : " + document + " !");

@@ -50,6 +50,9 @@ InputOpenResult openInputSource(InputSource& source, const char* path) {
 }
 
 InputOpenResult openStreamSource(InputSource& source, platform::NativeHandle stream) {
+    // Checked before the temporary file is made, which would take a closed descriptor's
+    // number and then be read as the input.
+    if (!platform::isOpen(stream)) return InputOpenResult::cannotRead;
     return spool(stream, source);
 }
 

@@ -34,7 +34,8 @@ enum class InputOpenResult { opened, cannotOpen, cannotRead };
 [[nodiscard]] InputOpenResult openInputSource(InputSource& source, const char* path);
 
 // Reads a stream that is already open and stays the caller's, from where it stands
-// to its end, through a temporary file like every stream.
+// to its end, through a temporary file like every stream. A handle that is not open is
+// `cannotRead`; a temporary file that cannot be made or written is `cannotOpen`.
 [[nodiscard]] InputOpenResult openStreamSource(InputSource& source, platform::NativeHandle stream);
 
 // Reads from memory instead of a file; `bytes` must outlive the source.

@@ -51,7 +51,9 @@ PreviewReport reportOf(preview::Preview& drawn, PreviewImage& image) {
         report.fitted = true;
         report.camera = point(drawn.fitted->camera);
         report.lookAt = point(drawn.fitted->lookAt);
+        report.up = point(drawn.fitted->up);
         report.near = drawn.fitted->near;
+        report.turned = drawn.turned;
     }
     report.anyCovered = drawn.anyCovered;
     image.width = drawn.width;
@@ -64,7 +66,9 @@ PreviewReport render(const DocumentReader& document, const PreviewOptions& optio
                      PreviewImage& image) noexcept {
     image = PreviewImage();
     try {
-        preview::Preview drawn = preview::renderDocument(document, options.fit);
+        std::optional<preview::Vec3> from;
+        if (options.from) from = preview::Vec3{options.from->x, options.from->y, options.from->z};
+        preview::Preview drawn = preview::renderDocument(document, options.fit, from);
         return reportOf(drawn, image);
     } catch (...) { // out of memory
         image = PreviewImage();

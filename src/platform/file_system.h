@@ -95,7 +95,8 @@ struct ReadResult {
 [[nodiscard]] ReadResult readAt(NativeHandle handle, std::uint64_t offset, char* data,
                                 std::size_t size);
 
-// Reads what a stream has ready, up to `size` bytes; 0 bytes means its end.
+// Reads what a stream has ready, up to `size` bytes; 0 bytes means its end. A stream
+// set not to block (O_NONBLOCK) that has nothing ready is waited for, not failed.
 [[nodiscard]] ReadResult readSome(NativeHandle handle, char* data, std::size_t size);
 
 // Writes all of `data`, retrying short and interrupted writes; false on any error,
@@ -110,6 +111,10 @@ struct ReadResult {
 
 // The handle behind a C runtime file descriptor, which stays the caller's.
 [[nodiscard]] NativeHandle handleOfDescriptor(int descriptor);
+
+// Whether the handle names an open file. A caller's handle is checked before anything
+// else is opened: a closed descriptor's number goes to the next file opened.
+[[nodiscard]] bool isOpen(NativeHandle handle);
 
 // Memory that starts as zero bytes, taken straight from the system: its pages are zero
 // when first touched, so it costs nothing to clear and its untouched parts cost no

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
+#include <poll.h>
 #include <string>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -112,6 +113,12 @@ ReadResult readSome(NativeHandle handle, char* data, std::size_t size) {
     for (;;) {
         const ssize_t got = ::read(fd(handle), data, size);
         if (got >= 0) return {static_cast<std::size_t>(got), false};
+        if (errno == EAGAIN || errno == EWOULDBLOCK) {
+            // A descriptor set not to block whose writer is slower than us: wait for it.
+            pollfd ready{fd(handle), POLLIN, 0};
+            if (::poll(&ready, 1, -1) < 0 && errno != EINTR) return {0, true};
+            continue;
+        }
         if (errno != EINTR) return {0, true};
     }
 }
@@ -144,6 +151,10 @@ NativeHandle standardOutput() {
 
 NativeHandle handleOfDescriptor(int descriptor) {
     return descriptor;
+}
+
+bool isOpen(NativeHandle handle) {
+    return handle >= 0 && ::fcntl(fd(handle), F_GETFD) != -1;
 }
 
 // Large pages are asked for, so that filling a picture takes few faults.

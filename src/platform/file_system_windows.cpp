@@ -207,6 +207,12 @@ NativeHandle handleOfDescriptor(int descriptor) {
     return static_cast<NativeHandle>(::_get_osfhandle(descriptor));
 }
 
+bool isOpen(NativeHandle handle) {
+    if (handle == kNoHandle) return false;
+    DWORD flags = 0;
+    return ::GetHandleInformation(win(handle), &flags) != 0;
+}
+
 // Committed pages are zero when first touched, and take memory only then.
 void* allocateZeroed(std::size_t bytes) {
     return ::VirtualAlloc(nullptr, bytes, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);

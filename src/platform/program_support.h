@@ -31,12 +31,15 @@ void writeConsoleLine(std::string_view line);
 // Whether both names lead to one existing file.
 [[nodiscard]] bool isSameFile(const char* first, const char* second);
 
-// Whether the name leads to a regular file (not a pipe, a device or a folder).
-[[nodiscard]] bool isRegularFile(const char* path);
+// Whether the name leads to an existing file that is neither a regular file nor a
+// folder: a pipe, a device, a socket. False for a name that leads nowhere.
+[[nodiscard]] bool isStream(const char* path);
 
-// Gives the file at `path` the content `bytes`: written to a temporary file beside it
-// and renamed over it, so that a reader never sees half a file and a failed write
-// leaves what was there. False when any step fails; the temporary file is then gone.
+// Gives the file at `path` the content `bytes`: a regular file (or a new one) is
+// written to a temporary file beside it, under a short name of its own, and renamed over
+// it, so that a reader never sees half a file and a failed write leaves what was there.
+// A device, a pipe or another file that is not regular is written in place instead, and
+// stays what it is. False when any step fails; the temporary file is then gone.
 [[nodiscard]] bool replaceFileContents(const char* path, std::string_view bytes);
 
 } // namespace meshlift::detail::platform

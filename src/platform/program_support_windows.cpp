@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <cstdio>
+#include <optional>
 
 namespace meshlift::detail::platform {
 namespace {
@@ -21,12 +22,27 @@ std::string narrow(const wchar_t* argument) {
     return result;
 }
 
-// A name beside the file's own, in its folder, so that the rename stays on one volume.
+// A short name beside the file, in its folder, so that the rename stays on one volume
+// and the name fits whenever the file's own name does.
 std::wstring temporaryName(const std::wstring& path, unsigned attempt) {
     const std::size_t slash = path.find_last_of(L"\\/");
     const std::size_t nameAt = slash == std::wstring::npos ? 0 : slash + 1;
-    return path.substr(0, nameAt) + L"." + path.substr(nameAt) + L"." +
-           std::to_wstring(::GetCurrentProcessId()) + L"-" + std::to_wstring(attempt) + L".tmp";
+    return path.substr(0, nameAt) + L".mlp-" + std::to_wstring(::GetCurrentProcessId() % 100000) +
+           L"-" + std::to_wstring(attempt % 100000) + L".tmp";
+}
+
+// A device or a pipe (NUL, CON, \\.\pipe\...) is written as it stands: it cannot be
+// replaced by a renamed file. Empty when `path` opens no such file (a file on a disk, or
+// nothing that opens for writing); else whether the bytes were written.
+std::optional<bool> writeInPlace(const std::wstring& path, std::string_view bytes) {
+    const HANDLE handle =
+        ::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return std::nullopt;
+    File file(reinterpret_cast<NativeHandle>(handle));
+    if (::GetFileType(handle) == FILE_TYPE_DISK) return std::nullopt;
+    const bool written = writeAll(file.get(), bytes.data(), bytes.size());
+    return file.close() && written;
 }
 
 } // namespace
@@ -62,18 +78,18 @@ bool isSameFile(const char* first, const char* second) {
     return a && a == identityOfPath(second);
 }
 
-bool isRegularFile(const char* path) {
+bool isStream(const char* path) {
     const std::wstring wide = widen(path);
     if (wide.empty()) return false;
     const DWORD attributes = ::GetFileAttributesW(wide.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES &&
-           (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) == 0;
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DEVICE) != 0;
 }
 
 bool replaceFileContents(const char* path, std::string_view bytes) {
     static std::atomic<unsigned> counter{0};
     const std::wstring target = widen(path);
     if (target.empty()) return false;
+    if (const std::optional<bool> written = writeInPlace(target, bytes)) return *written;
     for (int attempt = 0; attempt < 100; ++attempt) {
         const std::wstring temporary = temporaryName(target, counter++);
         const HANDLE handle = ::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr,

@@ -135,11 +135,16 @@ ReadOutcome readDocument(const ReadBlock& read, SceneVisitor& visitor) {
         const std::size_t length = scanTag(text.substr(open), input.atEnd(), tag);
         if (length == 0) {
             // A "<" that opens no item within kMaxItemSize is junk, not a reason to hold
-            // the rest of the file: it is read past as text.
-            if (text.size() - open >= kMaxItemSize)
-                input.advance(1);
-            else if (!input.refill())
-                return ReadOutcome::unreadable;
+            // the rest of the file: it and everything its scan looked through are read
+            // past as text. Passing the "<" alone would have each of the next ones scan
+            // the same 16 MiB again: a run of "<" would take quadratic time.
+            const std::string_view junk = text.substr(open);
+            if (junk.size() < kMaxItemSize) {
+                if (!input.refill()) return ReadOutcome::unreadable;
+            } else {
+                if (!dispatch.acceptText(junk)) return dispatch.outcome();
+                input.advance(junk.size());
+            }
             continue;
         }
         input.advance(length);

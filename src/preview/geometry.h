@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cmath>
 
 namespace meshlift::detail::preview {
@@ -25,8 +26,13 @@ inline double dot(Vec3 a, Vec3 b) {
 inline Vec3 cross(Vec3 a, Vec3 b) {
     return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
 }
+// Scaled by the largest component first, as std::hypot does: squared as they stand,
+// components beyond about 1e154 would overflow and ones below about 1e-154 vanish.
 inline double length(Vec3 a) {
-    return std::sqrt(dot(a, a));
+    const double scale = std::max({std::fabs(a.x), std::fabs(a.y), std::fabs(a.z)});
+    if (!(scale > 0) || !std::isfinite(scale)) return std::sqrt(dot(a, a)); // 0, inf or NaN
+    const Vec3 unit{a.x / scale, a.y / scale, a.z / scale};
+    return scale * std::sqrt(dot(unit, unit));
 }
 inline bool isFinite(Vec3 a) {
     return std::isfinite(a.x) && std::isfinite(a.y) && std::isfinite(a.z);

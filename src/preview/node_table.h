@@ -2,16 +2,22 @@
 
 #include "preview/geometry.h"
 
+#include <cstdint>
+#include <deque>
 #include <string>
 #include <string_view>
 #include <unordered_map>
-#include <vector>
 
 namespace meshlift::detail::preview {
 
 // The nodes of the current object, by id, in camera space. The converter writes ids
-// 0, 1, 2...; those go into a plain array, any other id into a hash map. The array only
+// 0, 1, 2...; those go into a plain table, any other id into a hash map. The table only
 // grows with the number of nodes defined, so an id like 4000000000 cannot blow it up.
+//
+// Memory stays in proportion to the node elements read: 4 bytes of table a number up to
+// four times their count, and a position only for a node that has one. Both grow in
+// blocks (std::deque), never by copying into a buffer twice the size, which would hold
+// three times the nodes for a moment.
 class NodeTable {
   public:
     void clear();
@@ -22,15 +28,19 @@ class NodeTable {
     [[nodiscard]] const Vec3* find(std::string_view id) const;
 
   private:
-    struct Slot {
-        Vec3 position;
-        bool usable = false;
-        bool defined = false;
-    };
-    [[nodiscard]] static bool denseIndex(std::string_view id, std::size_t& index);
+    // What an id stands for: kUndefined, kNoPosition, or kFirstPosition + the index of
+    // its position.
+    using Entry = std::uint32_t;
+    static constexpr Entry kUndefined = 0;
+    static constexpr Entry kNoPosition = 1;
+    static constexpr Entry kFirstPosition = 2;
 
-    std::vector<Slot> dense_;
-    std::unordered_map<std::string, Slot> sparse_;
+    [[nodiscard]] static bool denseIndex(std::string_view id, std::size_t& index);
+    [[nodiscard]] Entry entryFor(Entry previous, const Vec3* position);
+
+    std::deque<Entry> dense_;
+    std::unordered_map<std::string, Entry> sparse_;
+    std::deque<Vec3> positions_;
     std::size_t defined_ = 0;
 };
 

@@ -2,10 +2,10 @@
 
 namespace meshlift::detail::preview {
 
-Preview renderDocument(const DocumentReader& document, bool fit) {
+Preview renderDocument(const DocumentReader& document, bool fit, std::optional<Vec3> from) {
     Preview preview;
     std::optional<SceneSettings> settings;
-    if (fit) {
+    if (fit || from) {
         SceneSurvey survey;
         preview.outcome = readDocument(document.read, survey);
         preview.problem = survey.problem();
@@ -14,7 +14,11 @@ Preview renderDocument(const DocumentReader& document, bool fit) {
             preview.outcome = ReadOutcome::unreadable;
             return preview;
         }
-        preview.fitted = fittedSettings(survey.settings(), survey.bounds());
+        const FitView view{from, survey.plane().normal(), survey.plane().mean()};
+        if (const auto fitted = fittedCamera(survey.settings(), survey.bounds(), view)) {
+            preview.fitted = fitted->settings;
+            preview.turned = fitted->turned;
+        }
         settings = preview.fitted;
     }
     SceneRender render(settings);

@@ -17,6 +17,7 @@ struct Preview {
     std::string problem; // the unusable scene attribute, when outcome is stopped
     RenderCounts counts;
     std::optional<SceneSettings> fitted; // the camera that fit chose
+    bool turned = false;                 // to face the flat scene it saw edge-on
     bool anyCovered = false;
     int width = 0;
     int height = 0;
@@ -27,7 +28,9 @@ struct Preview {
     }
 };
 
-// Reads the document once (twice with `fit`: first for the scene's bounds) and draws it.
-[[nodiscard]] Preview renderDocument(const DocumentReader& document, bool fit);
+// Reads the document once (twice with `fit`: first for the scene's bounds) and draws it;
+// `from` (which implies `fit`) is the direction to look from at the fitted scene.
+[[nodiscard]] Preview renderDocument(const DocumentReader& document, bool fit,
+                                     std::optional<Vec3> from = std::nullopt);
 
 } // namespace meshlift::detail::preview

@@ -104,7 +104,10 @@ bool SceneSurvey::sceneStart(const Tag& scene) {
 }
 
 void SceneSurvey::nodeDefined(std::string_view, std::string_view xyz) {
-    if (const std::optional<Vec3> point = usablePoint(xyz)) bounds_.add(*point);
+    if (const std::optional<Vec3> point = usablePoint(xyz)) {
+        bounds_.add(*point);
+        plane_.add(*point);
+    }
 }
 
 } // namespace meshlift::detail::preview

@@ -58,7 +58,7 @@ class SceneRender final : public SceneVisitor {
     std::string problem_;
 };
 
-// The first of two passes for a fitted camera: the scene's settings and bounds alone.
+// The first of two passes for a fitted camera: the scene's settings, bounds and plane.
 class SceneSurvey final : public SceneVisitor {
   public:
     [[nodiscard]] bool sceneStart(const Tag& scene) override;
@@ -71,11 +71,13 @@ class SceneSurvey final : public SceneVisitor {
 
     [[nodiscard]] const SceneSettings& settings() const { return settings_; }
     [[nodiscard]] const Bounds& bounds() const { return bounds_; }
+    [[nodiscard]] const PlaneFit& plane() const { return plane_; }
     [[nodiscard]] const std::string& problem() const { return problem_; }
 
   private:
     SceneSettings settings_;
     Bounds bounds_;
+    PlaneFit plane_;
     std::string problem_;
 };
 

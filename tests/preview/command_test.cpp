@@ -80,7 +80,38 @@ TEST(PreviewCommand, EmptyViewSuggestsFitAndFitMovesTheCamera) {
     EXPECT_EQ(fitted.console.find("Nothing"), std::string::npos);
 }
 
+// A flat scene whose plane passes through the camera shows nothing: --fit turns to face
+// it and says so, and --from looks from the direction given.
+TEST(PreviewCommand, FitTurnsToAFlatSceneSeenEdgeOnAndFromPicksTheDirection) {
+    TempDir dir;
+    std::string edgeOn = kTriangle;
+    edgeOn.replace(edgeOn.find("camera=\"0,0,10\""), 15, "camera=\"10,0,0\"");
+    writeFile(dir.file("scene.xml"), edgeOn);
+    const RunResult plain = runPreview({dir.file("scene.xml"), dir.file("picture.png")});
+    EXPECT_NE(
+        plain.console.find("\nNothing shows: the polygons in view are seen edge-on: try --fit.\n"),
+        std::string::npos)
+        << plain.console;
+    const RunResult fitted = runPreview({dir.file("scene.xml"), dir.file("picture.png"), "--fit"});
+    EXPECT_EQ(fitted.exitCode, 0);
+    EXPECT_NE(fitted.console.find("\nfitted camera: (0, 0, 10) looking at (0, 0, 0), near 0.1\n"
+                                  "turned to face the scene's plane, which the document's "
+                                  "direction sees edge-on; up (0, 1, 0)\n"),
+              std::string::npos)
+        << fitted.console;
+    EXPECT_EQ(fitted.console.find("Nothing"), std::string::npos) << fitted.console;
+    const RunResult from =
+        runPreview({dir.file("scene.xml"), dir.file("picture.png"), "--from", "1,1,1"});
+    EXPECT_NE(from.console.find("\nfitted camera: (5.7735, 5.7735, 5.7735) looking at (0, 0, 0)"),
+              std::string::npos)
+        << from.console;
+    EXPECT_EQ(from.console.find("turned"), std::string::npos) << from.console;
+    EXPECT_EQ(from.console.find("Nothing"), std::string::npos) << from.console;
+}
+
 TEST(PreviewCommand, FailuresExitWithOneAndLeaveNoPicture) {
+    const std::string kUsage =
+        "Usage : meshlift-preview scene.xml picture.png [--fit] [--from X,Y,Z]\n";
     TempDir dir;
     writeFile(dir.file("scene.ASE"), "*3DSMAX_ASCIIEXPORT 200\n*GEOMOBJECT {\n}\n");
     writeFile(dir.file("scene.xml"), kTriangle);
@@ -95,6 +126,10 @@ TEST(PreviewCommand, FailuresExitWithOneAndLeaveNoPicture) {
          "Error : " + dir.file("scene.ASE") + " is not a scene document !\n"},
         {{dir.file("missing.xml"), dir.file("p.png")},
          "Error opening file : " + dir.file("missing.xml") + " !\n"},
+        {{dir.file("missing.xml"), dir.file("p.png"), "--fit"},
+         "Error opening file : " + dir.file("missing.xml") + " !\n"},
+        {{dir.file("folder"), dir.file("p.png"), "--fit"},
+         "Error opening file : " + dir.file("folder") + " !\n"},
         {{dir.file("wide.xml"), dir.file("p.png")},
          "Error : unusable scene attribute width=\"0\" in " + dir.file("wide.xml") + " !\n"},
         {{dir.file("scene.xml"), dir.file("folder")},
@@ -103,7 +138,9 @@ TEST(PreviewCommand, FailuresExitWithOneAndLeaveNoPicture) {
          "Error writing file : " + dir.file("no/such/folder.png") + " !\n"},
         {{dir.file("scene.xml"), dir.file("scene.xml")},
          "Error creating file : " + dir.file("scene.xml") + " !\n"},
-        {{dir.file("scene.xml")}, "Usage : meshlift-preview scene.xml picture.png [--fit]\n"},
+        {{dir.file("scene.xml")}, kUsage},
+        {{dir.file("scene.xml"), dir.file("p.png"), "--from", "0,0,0"}, kUsage},
+        {{dir.file("scene.xml"), dir.file("p.png"), "--from", "1,1"}, kUsage},
     };
     for (const Case& c : cases) {
         const RunResult run = runPreview(c.arguments);
@@ -113,6 +150,60 @@ TEST(PreviewCommand, FailuresExitWithOneAndLeaveNoPicture) {
     EXPECT_EQ(filesIn(dir),
               (std::vector<std::string>{"folder", "scene.ASE", "scene.xml", "wide.xml"}));
     EXPECT_EQ(readFile(dir.file("scene.xml")), kTriangle);
+}
+
+// Only a regular file is replaced through a renamed temporary file: a pipe (like a
+// device, which a test cannot risk) is written in place and stays a pipe. The temporary
+// name fits in the folder whenever the picture's name does.
+TEST(PreviewCommand, PictureThatIsAPipeIsWrittenInPlaceAndALongNameFits) {
+    TempDir dir;
+    writeFile(dir.file("scene.xml"), kTriangle);
+    const std::string fifo = dir.file("picture.fifo");
+    // The reader is stopped when the pipe was replaced, and so never opened for writing.
+    const RunResult piped =
+        runShell("mkfifo " + shellQuote(fifo) + " && { cat " + shellQuote(fifo) + " > " +
+                 shellQuote(dir.file("got.png")) + " & " + shellQuote(MESHLIFT_PREVIEW_BINARY) +
+                 " " + shellQuote(dir.file("scene.xml")) + " " + shellQuote(fifo) +
+                 " >/dev/null; status=$?; [ -p " + shellQuote(fifo) +
+                 " ] || kill $!; wait; exit $status; }");
+    EXPECT_EQ(piped.exitCode, 0);
+    EXPECT_TRUE(std::filesystem::is_fifo(fifo));
+    EXPECT_EQ(readFile(dir.file("got.png")).substr(0, 8), "\x89PNG\r\n\x1a\n");
+
+    const std::string longName = dir.file(std::string(246, 'p') + ".png");
+    EXPECT_EQ(runPreview({dir.file("scene.xml"), longName}).exitCode, 0);
+    EXPECT_EQ(readFile(longName).substr(0, 8), "\x89PNG\r\n\x1a\n");
+    EXPECT_EQ(filesIn(dir).size(), 4u); // no temporary file left beside them
+}
+
+// Peak resident memory of a preview run in kilobytes, -1 when it failed.
+long peakMemoryOfPreview(const std::string& document, const std::string& picture) {
+    const RunResult run =
+        runShell(shellQuote(MESHLIFT_PEAK_MEMORY) + " " + shellQuote(MESHLIFT_PREVIEW_BINARY) +
+                 " " + shellQuote(document) + " " + shellQuote(picture));
+    const std::size_t lastLine = run.console.rfind('\n', run.console.size() - 2);
+    if (run.exitCode != 0 || lastLine == std::string::npos) return -1;
+    return std::stol(run.console.substr(lastLine + 1));
+}
+
+// Ids four apart once took a 32-byte slot for every number up to the last id, doubled
+// on growth: ten times the document. The table now costs less than the node elements.
+TEST(PreviewCommand, NodeTableMemoryStaysBelowTwiceTheNodeElements) {
+    TempDir dir;
+    const std::string start = std::string(meshlift::detail::preview::test::kTestScene) +
+                              "\r\n<object id=\"A\">\r\n<nodes>\r\n";
+    const std::string end = "</nodes>\r\n</object>\r\n</scene>\r\n";
+    std::string nodes;
+    for (int id = 0; id < 1000000; id += 4)
+        nodes += "<node id=\"" + std::to_string(id) + "\"/>\r\n";
+    writeFile(dir.file("tiny.xml"), start + end);
+    writeFile(dir.file("nodes.xml"), start + nodes + end);
+    const long baselineKb = peakMemoryOfPreview(dir.file("tiny.xml"), dir.file("tiny.png"));
+    const long peakKb = peakMemoryOfPreview(dir.file("nodes.xml"), dir.file("nodes.png"));
+    ASSERT_GT(baselineKb, 0);
+    ASSERT_GT(peakKb, 0);
+    EXPECT_LT((peakKb - baselineKb) * 1024, 2 * static_cast<long>(nodes.size()))
+        << peakKb << " kB against " << baselineKb << " kB";
 }
 
 } // namespace

@@ -141,4 +141,21 @@ TEST(PreviewPicture, UnusableCoordinatesZeroAreasAndRepeatedIdsLeaveTheRestIntac
     EXPECT_EQ(fitted.counts.drawn + fitted.counts.outside, 4);
 }
 
+// Lengths are scaled before they are squared: a camera beyond about 1e154 from its
+// target, or closer than about 1e-154, was refused as pointing nowhere.
+TEST(PreviewPicture, CameraFarAwayOrVeryCloseIsUsable) {
+    TempDir dir;
+    const std::string triangle =
+        objectElement(flatObject("T", "0xff0000"), {"0,-5,-5", "0,5,-5", "0,0,5"}, {"0 1 2"});
+    for (const std::string_view camera :
+         {R"(camera="1e300,0,0")", R"(camera="-1e-300,0,0" near="1e-310")"}) {
+        const std::string document = "<scene " + std::string(camera) +
+                                     R"( lookAt="0,0,0" up="0,0,1" width="20" height="20">)" +
+                                     "\r\n" + triangle + "</scene>\r\n";
+        const Preview preview = renderText(dir, document);
+        ASSERT_EQ(preview.outcome, ReadOutcome::complete) << camera << preview.problem;
+        EXPECT_EQ(preview.counts.drawn, 1) << camera;
+    }
+}
+
 } // namespace
