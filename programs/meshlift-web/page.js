@@ -113,7 +113,10 @@ class SceneResult {
         if (message.report) await this.drawn(message, fit);
         // The fit choice changed while the file was converting.
         if (this.document !== null && fit !== this.fit) redraw();
+        // For scripts and benchmarks: the worker's time for the conversion, and the
+        // bytes of its WebAssembly memory after the conversion and after the picture.
         this.node.dataset.convertMs = message.milliseconds.toFixed(1);
+        this.node.dataset.convertMemory = message.convertMemory;
         this.node.dataset.memory = message.memory;
         this.end(message.exitCode === 0 ? "done" : "failed");
     }

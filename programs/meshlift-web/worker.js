@@ -89,6 +89,7 @@ function convert(job) {
         exitCode: outcome === 0 ? 0 : 1,
         document: outcome === 2 ? null : result,
         milliseconds,
+        convertMemory: memoryBytes(),
     };
 }
 

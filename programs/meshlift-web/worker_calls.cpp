@@ -64,6 +64,7 @@ extern "C" int meshlift_convert(const char* name, int quad) {
             },
             name);
     }
+    platform::forgetBlob();
     return opened ? result.exitCode : 2;
 }
 
@@ -85,6 +86,7 @@ extern "C" int meshlift_preview(const char* name, int fit) {
     meshlift::PreviewImage image;
     const meshlift::PreviewReport preview =
         meshlift::renderPreview(document, meshlift::PreviewOptions{fit != 0}, image);
+    platform::forgetBlob();
     if (!preview.pictureDrawn()) {
         platform::handReportLine(meshlift::cli::previewFailure(preview, name));
         return 1;

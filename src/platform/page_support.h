@@ -4,7 +4,7 @@
 // that the page handed it, read in slices, and the page's script told what came of the
 // work. The worker's script (programs/meshlift-web/worker.js) puts the Blob and the
 // receivers on the module before each call. Only the web build has an implementation
-// (page_support_web.cpp).
+// (page_support_web.cpp, and page_support_web.js for its browser side).
 
 #include <cstddef>
 #include <cstdint>
@@ -16,13 +16,17 @@ namespace meshlift::detail::platform {
 [[nodiscard]] std::uint64_t blobSize();
 
 // Whether the browser can read the Blob at all: a File whose file was removed or
-// changed after it was chosen cannot be read.
+// changed after it was chosen cannot be read. Reads the Blob's first slice.
 [[nodiscard]] bool blobReadable();
 
-// Reads up to `size` bytes of the Blob from `offset` on, through a slice of it, so that
-// the Blob is never copied whole; -1 when the browser cannot read it. Tells the page's
-// script how far the reads have reached.
+// Reads up to `size` bytes of the Blob from `offset` on, through slices of a few
+// megabytes, the last of which are kept for the reads that come back to them; the Blob
+// is never copied whole. -1 when the browser cannot read it. Tells the page's script
+// how far the reads have reached.
 [[nodiscard]] std::ptrdiff_t readBlobAt(std::uint64_t offset, char* data, std::size_t size);
+
+// Lets go of the slices of the Blob that reads keep: the work on it is done.
+void forgetBlob();
 
 // Hands bytes of the document to the page's script, which keeps them as a piece of
 // the document's Blob.

@@ -1,56 +1,19 @@
 #include "platform/page_support.h"
 
-#include <emscripten.h>
-
 #include <algorithm>
 
-// The bodies below run as JavaScript in the worker, where FileReaderSync reads a slice
-// of a Blob without giving up the thread: the converter's synchronous reads stay as
-// they are. Offsets pass as doubles, exact up to 2^53 bytes.
-
-namespace {
-
-EM_JS(double, meshlift_blob_size, (), { return Module["blob"].size; });
-
-EM_JS(int, meshlift_blob_readable, (), {
-    const blob = Module["blob"];
-    try {
-        // An empty slice may never touch the file, so a byte is read where there is one.
-        new FileReaderSync().readAsArrayBuffer(blob.size > 0 ? blob.slice(0, 1) : blob);
-        return 1;
-    } catch (error) {
-        return 0;
-    }
-});
-
-EM_JS(int, meshlift_read_blob_at, (double offset, char* data, int size), {
-    let bytes;
-    try {
-        const slice = Module["blob"].slice(offset, offset + size);
-        bytes = new Uint8Array(new FileReaderSync().readAsArrayBuffer(slice));
-    } catch (error) {
-        return -1;
-    }
-    HEAPU8.set(bytes, data);
-    Module["onBlobRead"](offset + bytes.length);
-    return bytes.length;
-});
-
-EM_JS(void, meshlift_hand_document, (const char* data, int size),
-      { Module["onDocument"](HEAPU8.slice(data, data + size)); });
-
-EM_JS(void, meshlift_hand_console, (const char* data, int size),
-      { Module["onConsole"](HEAPU8.slice(data, data + size)); });
-
-EM_JS(void, meshlift_hand_picture, (const unsigned char* rgba, int width, int height), {
-    const pixels = new Uint8ClampedArray(HEAPU8.slice(rgba, rgba + width * height * 4).buffer);
-    Module["onPicture"](pixels, width, height);
-});
-
-EM_JS(void, meshlift_hand_report_line, (const char* data, int size),
-      { Module["onReportLine"](UTF8ToString(data, size)); });
-
-} // namespace
+// The functions below are JavaScript, in page_support_web.js. Offsets pass as doubles,
+// exact up to 2^53 bytes.
+extern "C" {
+double meshlift_blob_size();
+int meshlift_blob_readable();
+int meshlift_read_blob_at(double offset, char* data, int size);
+void meshlift_forget_blob();
+void meshlift_hand_document(const char* data, int size);
+void meshlift_hand_console(const char* data, int size);
+void meshlift_hand_picture(const std::uint8_t* rgba, int width, int height);
+void meshlift_hand_report_line(const char* data, int size);
+}
 
 namespace meshlift::detail::platform {
 
@@ -64,8 +27,12 @@ bool blobReadable() {
 
 std::ptrdiff_t readBlobAt(std::uint64_t offset, char* data, std::size_t size) {
     // A shorter read than asked for is asked again for the rest.
-    const std::size_t slice = std::min<std::size_t>(size, std::size_t{1} << 30);
-    return meshlift_read_blob_at(static_cast<double>(offset), data, static_cast<int>(slice));
+    const std::size_t part = std::min<std::size_t>(size, std::size_t{1} << 30);
+    return meshlift_read_blob_at(static_cast<double>(offset), data, static_cast<int>(part));
+}
+
+void forgetBlob() {
+    meshlift_forget_blob();
 }
 
 void handDocument(const char* data, std::size_t size) {

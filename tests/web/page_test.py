@@ -135,7 +135,7 @@ class Native:
 
 
 class Page:
-    def __init__(self, site, downloads):
+    def __init__(self, site, downloads, offline=True):
         self.server = subprocess.Popen(
             [sys.executable, "-m", "http.server", "--bind", "127.0.0.1", "0"], cwd=site,
             stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
@@ -157,11 +157,17 @@ class Page:
             " (e) => violations.push(e.violatedDirective + ' ' + e.blockedURI));")
         self.wait("return document.documentElement.dataset.ready === 'yes'", 60)
         # From here on the page has what it needs: no request may reach a server.
+        if offline:
+            self.stop_server()
+
+    def stop_server(self):
         self.server.terminate()
         self.server.wait()
 
     def close(self):
         self.driver.quit()
+        if self.server.poll() is None:
+            self.stop_server()
         shutil.rmtree(self.profile, ignore_errors=True)
 
     def wait(self, script, seconds):

@@ -1,0 +1,120 @@
+#!/usr/bin/python3
+"""Measures the web page in headless Chromium against the native program.
+
+Builds Meshlift in Release (build/page-bench) and the web page (the `web` workflow,
+build/web), generates the realistic 30 MB scene of run_bench.py, and converts it in
+"tri" and "quad" mode, interleaved and repeated: once through the page (the file
+chosen in its file input, as a user does) and once with the program, which writes
+its document to a tmpfs. For the page it gives the worker's conversion time (from
+the call into WebAssembly until the document's Blob is made: reading the file in
+slices, converting, collecting the document) and the page's whole time (from the
+file input's change event until the result is done, the picture drawn), and the
+WebAssembly memory of the worker after the conversion and after the picture (it
+only ever grows, so these are its peaks). Medians of each.
+
+    /usr/bin/python3 bench/page_bench.py                  # the table, 9 repeats
+    /usr/bin/python3 bench/page_bench.py --size-mb 200 --repeats 1   # the memory check
+
+Needs what tests/web/page_test.py needs (chromium, chromium-driver,
+python3-selenium) and emscripten for the page.
+"""
+
+import argparse
+import os
+import statistics
+import subprocess
+import sys
+
+import run_bench  # the scenes and the timing of one native run, beside this script
+
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+sys.path.insert(0, os.path.join(ROOT, "tests", "web"))
+import page_test  # noqa: E402  the served page in headless Chromium
+
+BUILD = os.path.join(ROOT, "build", "page-bench")
+MESHLIFT = os.path.join(BUILD, "Meshlift")
+SITE = os.path.join(ROOT, "build", "web")
+
+
+def build():
+    subprocess.run(["cmake", "-S", ROOT, "-B", BUILD, "-G", "Ninja", "-DCMAKE_BUILD_TYPE=Release",
+                    "-DBUILD_TESTING=OFF"], check=True, stdout=subprocess.DEVNULL)
+    subprocess.run(["cmake", "--build", BUILD, "-j2", "--target", "Meshlift"], check=True,
+                   stdout=subprocess.DEVNULL)
+    environment = dict(os.environ, NODE_PATH="/usr/share/nodejs")
+    subprocess.run(["cmake", "--workflow", "--preset", "web"], cwd=ROOT, check=True,
+                   stdout=subprocess.DEVNULL, env=environment)
+
+
+def through_page(page, scene, mode):
+    """Seconds of the worker's conversion and of the whole page, and memory bytes."""
+    page.driver.execute_script("""
+        window.chosenAt = null;
+        window.finishedAt = null;
+        window.addEventListener('change', () => { chosenAt = performance.now(); },
+                                { capture: true, once: true });
+        new MutationObserver((changes, observer) => {
+            const result = document.querySelector('.result');
+            if (result && result.dataset.state !== 'working') {
+                finishedAt = performance.now();
+                observer.disconnect();
+            }
+        }).observe(document.getElementById('results'), { attributes: true, subtree: true });
+    """)
+    page.choose([scene], mode)
+    found = page.driver.execute_script("""
+        const result = document.querySelector('.result');
+        return [result.dataset.state, Number(result.dataset.convertMs), finishedAt - chosenAt,
+                Number(result.dataset.convertMemory), Number(result.dataset.memory)];
+    """)
+    state, convert_ms, page_ms, convert_memory, memory = found
+    assert state == "done", state
+    return convert_ms / 1000, page_ms / 1000, convert_memory, memory
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__,
+                                     formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--size-mb", type=int, default=30, help="the realistic scene's size")
+    parser.add_argument("--repeats", type=int, default=9)
+    args = parser.parse_args()
+
+    build()
+    os.makedirs(run_bench.DATA, exist_ok=True)
+    os.makedirs(run_bench.OUT, exist_ok=True)
+    # The objects grow with the size as in run_bench.py: 20 for 30 MB, 50 for 100 MB.
+    scene = run_bench.scene(f"real{args.size_mb}", args.size_mb, max(20, args.size_mb // 2))
+    megabytes = os.path.getsize(scene) / 1e6
+    output = os.path.join(run_bench.OUT, "page-bench.xml")
+    downloads = os.path.join(run_bench.OUT, "page-bench-downloads")
+    os.makedirs(downloads, exist_ok=True)
+
+    print("| mode | input MB | run | wall s | MB/s | / native | WebAssembly memory MiB |")
+    print("|---|---:|---|---:|---:|---:|---:|")
+    page = page_test.Page(SITE, downloads)
+    try:
+        for mode in ("tri", "quad"):
+            native, converted, whole, memory, picture_memory = [], [], [], [], []
+            for _ in range(args.repeats):
+                convert_s, page_s, convert_bytes, picture_bytes = through_page(page, scene, mode)
+                converted.append(convert_s)
+                whole.append(page_s)
+                memory.append(convert_bytes)
+                picture_memory.append(picture_bytes)
+                native.append(run_bench.timed([MESHLIFT, scene, output, mode], output)[0])
+            base = statistics.median(native)
+            rows = [("Meshlift (native)", base, ""),
+                    ("page: conversion in the worker", statistics.median(converted),
+                     f"{max(memory) / 2**20:.1f}"),
+                    ("page: file chosen to picture drawn", statistics.median(whole),
+                     f"{max(picture_memory) / 2**20:.1f}")]
+            for name, wall, mib in rows:
+                print(f"| {mode} | {megabytes:.0f} | {name} | {wall:.2f} | {megabytes / wall:.0f} | "
+                      f"{wall / base:.2f} | {mib} |", flush=True)
+    finally:
+        page.close()
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
