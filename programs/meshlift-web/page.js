@@ -68,7 +68,11 @@ class SceneResult {
         this.report = element("pre", "report");
         this.links = element("p", "links");
         this.note = element("p", "note");
-        this.node.append(this.console, this.canvas, this.report, this.links, this.note);
+        const text = element("div", "text");
+        text.append(this.console, this.report, this.links, this.note);
+        const body = element("div", "body");
+        body.append(this.canvas, text);
+        this.node.append(body);
     }
 
     progressed(message) {

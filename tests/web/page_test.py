@@ -18,7 +18,7 @@ programs run on the same file under the same bare name:
 - the zip of all documents of a batch, downloaded, entry by entry.
 
 Usage: page_test.py --site build/web --meshlift build/debug/Meshlift
-                    --preview build/debug/meshlift-preview [--screenshot picture.png]
+                    --preview build/debug/meshlift-preview [--screenshot doc/web-page.png]
 Needs chromium, chromium-driver and python3-selenium (Debian packages).
 """
 
@@ -289,7 +289,6 @@ def compare_batch(page, native, scenes, mode):
         page.set_fit(fit)
         compare_pictures(page, native, page.results(documents=False), documents, fit)
     page.set_fit(False)
-    return documents
 
 
 def wait_download(folder, name, seconds=60):
@@ -302,12 +301,26 @@ def wait_download(folder, name, seconds=60):
     return path
 
 
+def screenshot(page, path):
+    """The page as the README shows it: three scenes, one with a console line, fitted."""
+    page.driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride",
+                                {"width": 1000, "height": 1500, "deviceScaleFactor": 1,
+                                 "mobile": False})
+    page.set_fit(True)
+    page.choose([os.path.join(ROOT, "examples/sample.ASE"),
+                 os.path.join(ROOT, "tests/data/ThreeCubesGreen_UTF16LE.ASE"),
+                 os.path.join(ROOT, "tests/data/RotatingCube.ASE")], "tri")
+    page.driver.save_screenshot(path)
+    page.driver.execute_cdp_cmd("Emulation.clearDeviceMetricsOverride", {})
+    page.set_fit(False)
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
     parser.add_argument("--site", required=True)
     parser.add_argument("--meshlift", required=True)
     parser.add_argument("--preview", required=True)
-    parser.add_argument("--screenshot", help="save the page after the sample scene")
+    parser.add_argument("--screenshot", help="save a picture of the page at work here (PNG)")
     args = parser.parse_args()
 
     work = tempfile.mkdtemp(prefix="meshlift-page-")
@@ -334,10 +347,7 @@ def main():
         for folder, scenes in folders.items():
             for mode in ("tri", "quad"):
                 print(f"{folder}, {mode}: {len(scenes)} files", flush=True)
-                documents = compare_batch(page, native, scenes, mode)
-                if folder == "examples" and mode == "tri" and args.screenshot:
-                    page.driver.set_window_size(1000, 1000)
-                    page.driver.save_screenshot(args.screenshot)
+                compare_batch(page, native, scenes, mode)
 
         # The last batch (data, quad) as one zip, and one document clicked.
         page.choose(folders["data"], "quad")
@@ -371,6 +381,9 @@ def main():
         check(result["console"].encode() == console == b"Error opening file : vanishing.ASE !\n",
               f"vanished file: console {result['console']!r}")
         check(result["download"] is None, "vanished file: no document")
+
+        if args.screenshot:
+            screenshot(page, args.screenshot)
 
         violations = page.driver.execute_script("return violations")
         check(violations == [], f"content security policy violations {violations}")
