@@ -15,7 +15,8 @@ programs run on the same file under the same bare name:
 - a non-ASE file and an empty file, which give the program's lines and small document;
 - a file that vanished after it was chosen: the program's "Error opening file" line
   and no document;
-- the zip of all documents of a batch, downloaded, entry by entry.
+- a folder dropped on the page, and the zip of its documents, downloaded, entry by
+  entry.
 
 Usage: page_test.py --site build/web --meshlift build/debug/Meshlift
                     --preview build/debug/meshlift-preview [--screenshot doc/web-page.png]
@@ -184,6 +185,13 @@ class Page:
         self.driver.find_element(By.ID, "scenes").send_keys("\n".join(paths))
         self.wait_finished(len(paths))
 
+    def drop(self, paths):
+        """Drops files and folders on the page, as from a file manager."""
+        for kind in ("dragEnter", "dragOver", "drop"):
+            self.driver.execute_cdp_cmd("Input.dispatchDragEvent", {
+                "type": kind, "x": 200, "y": 200,
+                "data": {"items": [], "files": paths, "dragOperationsMask": 1}})
+
     def wait_finished(self, count):
         self.wait("const r = document.querySelectorAll('.result');"
                   f"return r.length === {count} && [...r].every("
@@ -349,23 +357,37 @@ def main():
                 print(f"{folder}, {mode}: {len(scenes)} files", flush=True)
                 compare_batch(page, native, scenes, mode)
 
-        # The last batch (data, quad) as one zip, and one document clicked.
-        page.choose(folders["data"], "quad")
+        # A folder dropped on the page, as the browser drops one: its ASE files at any
+        # depth (not its other files), then the zip of their documents, and one
+        # document clicked and downloaded.
+        dropped = os.path.join(work, "scenes")
+        os.makedirs(os.path.join(dropped, "sub"))
+        for scene in folders["data"]:
+            shutil.copy(scene, dropped)
+        shutil.copy(os.path.join(ROOT, "examples/sample.ASE"), os.path.join(dropped, "sub"))
+        shutil.copy(os.path.join(made, "notes.txt"), dropped)
+        Select(page.driver.find_element(By.ID, "mode")).select_by_value("quad")
+        page.drop([dropped])
+        want = {}
+        for folder, names in (("scenes", os.listdir(dropped)), ("scenes/sub", ["sample.ASE"])):
+            for name in names:
+                scene = os.path.join(work, folder, name)
+                if os.path.isfile(scene) and name.lower().endswith(".ase"):
+                    document = native.convert(scene, "quad")[2]
+                    if document is not None:
+                        want[f"{folder}/{document_name(name)}"] = open(document, "rb").read()
+        page.wait_finished(len(folders["data"]) + 1)
         page.driver.find_element(By.ID, "zip").click()
         archive = zipfile.ZipFile(wait_download(downloads, "meshlift-documents.zip"))
         entries = sorted(archive.namelist())
-        want = {}
-        for scene in folders["data"]:
-            code, console, document = native.convert(scene, "quad")
-            if document is not None:
-                want[os.path.basename(document)] = open(document, "rb").read()
         check(entries == sorted(want), f"zip entries {entries}")
         for entry in entries:
             check(archive.read(entry) == want.get(entry), f"zip entry {entry}")
         first = page.driver.find_element(By.CSS_SELECTOR, ".result a.document")
         name = first.get_attribute("download")
         first.click()
-        check(open(wait_download(downloads, name), "rb").read() == want[name], f"download {name}")
+        check(open(wait_download(downloads, name), "rb").read() == want.get("scenes/" + name),
+              f"download {name}")
 
         # A file that is gone by the time it is read: chosen, then removed, then read again.
         vanishing = os.path.join(made, "vanishing.ASE")
