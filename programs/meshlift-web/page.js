@@ -47,7 +47,8 @@ class SceneResult {
         this.fit = fit;
         this.name = documentName(file.name);
         this.document = null;
-        this.finished = false;
+        this.exitCode = undefined;
+        this.done = false;
         this.urls = [];
 
         this.node = element("section", "result");
@@ -107,31 +108,40 @@ class SceneResult {
         }
     }
 
-    async converted(message, fit) {
+    converted(message) {
         if (this.progress) this.progress.value = this.file.size;
+        this.exitCode = message.exitCode;
         this.document = message.document;
         if (this.document !== null)
             this.links.prepend(
                 this.link("document", this.document, this.name,
                           `${this.name} (${byteSize(this.document.size)})`));
+        // For scripts and benchmarks: the worker's time for the conversion, and the
+        // bytes of its WebAssembly memory after it.
+        this.node.dataset.convertMs = message.milliseconds.toFixed(1);
+        this.node.dataset.convertMemory = message.convertMemory;
+    }
+
+    // The picture after the conversion: the work on the file ends with it.
+    async finished(message, fit) {
         if (message.report) await this.drawn(message, fit);
         // The fit choice changed while the file was converting.
         if (this.document !== null && fit !== this.fit) redraw();
-        // For scripts and benchmarks: the worker's time for the conversion, and the
-        // bytes of its WebAssembly memory after the conversion and after the picture.
-        this.node.dataset.convertMs = message.milliseconds.toFixed(1);
-        this.node.dataset.convertMemory = message.convertMemory;
-        this.node.dataset.memory = message.memory;
-        this.end(message.exitCode === 0 ? "done" : "failed");
+        this.node.dataset.memory = message.memory; // after the picture too
+        this.end(this.exitCode === 0 ? "done" : "failed");
     }
 
+    // The worker's module aborted (out of memory), in the conversion or in the picture.
     crashed(message, converting) {
-        this.note.textContent = `${converting ? "The conversion" : "The picture"} stopped: ${message.message}`;
-        if (converting) this.end("failed");
+        const inConversion = converting && this.exitCode === undefined;
+        this.note.textContent =
+            `${inConversion ? "The conversion" : "The picture"} stopped: ${message.message}`;
+        if (inConversion) this.end("failed");
+        else if (converting) this.end(this.exitCode === 0 ? "done" : "failed");
     }
 
     end(state) {
-        this.finished = true;
+        this.done = true;
         this.node.dataset.state = state;
         batchChanged();
     }
@@ -171,8 +181,9 @@ function received(runner, message) {
     if (job === null || job.message.id !== message.id) return;
     const result = job.result;
     const current = batch.includes(result);
-    if (message.type === "progress") {
-        if (current) result.progressed(message);
+    if (message.type === "progress" || message.type === "converted") {
+        if (current && message.type === "progress") result.progressed(message);
+        if (current && message.type === "converted") result.converted(message);
         return;
     }
     runner.job = null;
@@ -180,7 +191,7 @@ function received(runner, message) {
     if (!current) return;
     const converting = job.message.kind === "convert";
     if (message.type === "crashed") result.crashed(message, converting);
-    else if (converting) result.converted(message, job.message.fit);
+    else if (converting) result.finished(message, job.message.fit);
     else result.drawn(message, job.message.fit);
 }
 
@@ -193,7 +204,7 @@ function startRunners() {
 }
 
 function batchChanged() {
-    const finished = batch.filter((result) => result.finished).length;
+    const finished = batch.filter((result) => result.done).length;
     const documents = batch.filter((result) => result.document !== null).length;
     zipButton.disabled = finished < batch.length || documents === 0;
     if (batch.length === 0) statusLine.textContent = "";

@@ -116,9 +116,14 @@ async function run(job) {
             starting = startModule();
             await starting;
         }
+        let document = job.document;
+        if (job.kind === "convert") {
+            // The document is there before its picture: the page offers it at once.
+            const converted = convert(job);
+            postMessage({ type: "converted", id: job.id, ...converted });
+            document = converted.document;
+        }
         const message = { type: "finished", id: job.id };
-        if (job.kind === "convert") Object.assign(message, convert(job));
-        const document = job.kind === "convert" ? message.document : job.document;
         if (document !== null) Object.assign(message, preview(document, job.documentName, job.fit));
         message.memory = memoryBytes();
         const transfer = message.picture ? [message.picture.pixels.buffer] : [];
