@@ -11,7 +11,8 @@ programs run on the same file under the same bare name:
   byte, the document link's name and the document's bytes, fetched from its object
   URL (and one of them clicked and downloaded);
 - the picture on the canvas, pixel for pixel, and the report lines against
-  meshlift-preview on Meshlift's document, without and with the fit choice;
+  meshlift-preview on Meshlift's document, without and with the fit choice (and the
+  picture's PNG link once);
 - a non-ASE file and an empty file, which give the program's lines and small document;
 - a file that vanished after it was chosen: the program's "Error opening file" line
   and no document;
@@ -68,30 +69,30 @@ def document_name(name):
     return (name[:dot] if dot > 0 else name) + ".xml"
 
 
-def png_rgb(path):
-    """The rows of an 8-bit RGB PNG, decoded with every filter type."""
-    data = open(path, "rb").read()
+def png_rgb(data):
+    """The rows of an 8-bit RGB or RGBA PNG as RGB, decoded with every filter type."""
     assert data[:8] == b"\x89PNG\r\n\x1a\n"
-    at, idat, width, height = 8, b"", 0, 0
+    at, idat, width, height, channels = 8, b"", 0, 0, 3
     while at < len(data):
         size, kind = struct.unpack(">I4s", data[at:at + 8])
         body = data[at + 8:at + 8 + size]
         if kind == b"IHDR":
-            width, height, depth, colour = struct.unpack(">IIBB", body[:10])
-            assert (depth, colour) == (8, 2), "an 8-bit RGB picture"
+            width, height, depth, colour, _, _, interlace = struct.unpack(">IIBBBBB", body)
+            assert depth == 8 and colour in (2, 6) and interlace == 0, "8-bit RGB or RGBA"
+            channels = 3 if colour == 2 else 4
         elif kind == b"IDAT":
             idat += body
         at += 12 + size
     raw = zlib.decompress(idat)
-    stride = width * 3
+    stride = width * channels
     rows, previous = [], bytearray(stride)
     for y in range(height):
         filter_type = raw[y * (stride + 1)]
         row = bytearray(raw[y * (stride + 1) + 1:(y + 1) * (stride + 1)])
         for x in range(stride):
-            left = row[x - 3] if x >= 3 else 0
+            left = row[x - channels] if x >= channels else 0
             up = previous[x]
-            corner = previous[x - 3] if x >= 3 else 0
+            corner = previous[x - channels] if x >= channels else 0
             if filter_type == 1:
                 row[x] = (row[x] + left) & 255
             elif filter_type == 2:
@@ -103,7 +104,7 @@ def png_rgb(path):
                 pa, pb, pc = abs(p - left), abs(p - up), abs(p - corner)
                 nearest = left if pa <= pb and pa <= pc else up if pb <= pc else corner
                 row[x] = (row[x] + nearest) & 255
-        rows.append(bytes(row))
+        rows.append(bytes(row) if channels == 3 else rgb_of_rgba(row))
         previous = row
     return width, height, b"".join(rows)
 
@@ -256,7 +257,7 @@ def compare_pictures(page, native, results, documents, fit):
         check((drawn is None) == (picture is None), f"{what}: drawn on one side only")
         if drawn is None or picture is None:
             continue
-        width, height, rgb = png_rgb(picture)
+        width, height, rgb = png_rgb(open(picture, "rb").read())
         check(drawn[:2] == (width, height), f"{what}: size {drawn[:2]} != {(width, height)}")
         check(all(a == 255 for a in drawn[2][3::4]), f"{what}: alpha not opaque")
         got = rgb_of_rgba(drawn[2])
@@ -266,6 +267,25 @@ def compare_pictures(page, native, results, documents, fit):
             check(False, f"{what}: {differing} pixels differ, by up to {largest}")
         else:
             check(True, what)
+
+
+def compare_picture_link(page, native, document):
+    """The PNG that the page offers has the pixels of the program's picture."""
+    encoded = page.driver.execute_async_script("""
+        const done = arguments[arguments.length - 1];
+        fetch(document.querySelector('.result a.picture').href)
+            .then((response) => response.arrayBuffer())
+            .then((buffer) => {
+                let text = "";
+                const bytes = new Uint8Array(buffer);
+                for (let i = 0; i < bytes.length; i += 32768)
+                    text += String.fromCharCode(...bytes.subarray(i, i + 32768));
+                done(btoa(text));
+            });
+    """)
+    picture = native.draw(document, False)[2]
+    check(png_rgb(base64.b64decode(encoded)) == png_rgb(open(picture, "rb").read()),
+          "the page's PNG has the program's pixels")
 
 
 def compare_batch(page, native, scenes, mode):
@@ -296,6 +316,8 @@ def compare_batch(page, native, scenes, mode):
     for fit in (False, True):
         page.set_fit(fit)
         compare_pictures(page, native, page.results(documents=False), documents, fit)
+        if not fit and len(scenes) == 1 and documents:
+            compare_picture_link(page, native, documents[os.path.basename(scenes[0])])
     page.set_fit(False)
 
 
