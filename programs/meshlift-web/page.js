@@ -43,7 +43,6 @@ class SceneResult {
     constructor(file, path, mode, fit) {
         this.file = file;
         this.path = path;
-        this.mode = mode;
         this.fit = fit;
         this.name = documentName(file.name);
         this.document = null;
@@ -92,7 +91,12 @@ class SceneResult {
 
     async drawn(message, fit) {
         this.report.textContent = message.report.map((line) => line + "\n").join("");
-        this.links.querySelector(".picture")?.remove();
+        const former = this.links.querySelector(".picture");
+        if (former !== null) {
+            URL.revokeObjectURL(former.href);
+            this.urls = this.urls.filter((url) => url !== former.href);
+            former.remove();
+        }
         const picture = message.picture;
         this.canvas.hidden = picture === null;
         if (picture === null) return;
@@ -126,7 +130,7 @@ class SceneResult {
     async finished(message, fit) {
         if (message.report) await this.drawn(message, fit);
         // The fit choice changed while the file was converting.
-        if (this.document !== null && fit !== this.fit) redraw();
+        if (this.document !== null && fit !== this.fit) this.redraw();
         this.node.dataset.memory = message.memory; // after the picture too
         this.end(this.exitCode === 0 ? "done" : "failed");
     }
@@ -144,6 +148,11 @@ class SceneResult {
         this.done = true;
         this.node.dataset.state = state;
         batchChanged();
+    }
+
+    redraw() {
+        const fit = this.fit;
+        submit(this, { kind: "preview", document: this.document, documentName: this.name, fit });
     }
 
     discard() {
@@ -210,9 +219,11 @@ function batchChanged() {
     if (batch.length === 0) statusLine.textContent = "";
     else if (finished < batch.length)
         statusLine.textContent = `Converting: ${finished} of ${batch.length} files done.`;
-    else
-        statusLine.textContent = `${batch.length} ${batch.length === 1 ? "file" : "files"} converted, ` +
-            `${batch.filter((result) => result.node.dataset.state === "failed").length} failed.`;
+    else {
+        const failed = batch.filter((result) => result.node.dataset.state === "failed").length;
+        const files = batch.length === 1 ? "file" : "files";
+        statusLine.textContent = `${batch.length} ${files} converted, ${failed} failed.`;
+    }
 }
 
 // Starts a new batch: the results of the last one go, their links with them.
@@ -229,12 +240,11 @@ function startBatch(entries) {
     batchChanged();
 }
 
-function redraw() {
-    const fit = fitBox.checked;
+// The fit choice changed: every picture is drawn again with it.
+function redrawAll() {
     for (const result of batch) {
-        result.fit = fit;
-        if (result.document === null) continue;
-        submit(result, { kind: "preview", document: result.document, documentName: result.name, fit });
+        result.fit = fitBox.checked;
+        if (result.document !== null) result.redraw();
     }
 }
 
@@ -281,7 +291,8 @@ async function downloadZip() {
     for (const result of batch) {
         if (result.document === null) continue;
         let name = documentName(result.path);
-        for (let copy = 2; taken.has(name); copy++) name = documentName(result.path).replace(/\.xml$/, ` (${copy}).xml`);
+        for (let copy = 2; taken.has(name); copy++)
+            name = documentName(result.path).replace(/\.xml$/, ` (${copy}).xml`);
         taken.add(name);
         const entry = new fflate.ZipDeflate(name, { level: 6 });
         zip.add(entry);
@@ -310,7 +321,7 @@ async function downloadZip() {
 scenesInput.addEventListener("change", () => {
     startBatch([...scenesInput.files].map((file) => ({ file, path: file.name })));
 });
-fitBox.addEventListener("change", redraw);
+fitBox.addEventListener("change", redrawAll);
 zipButton.addEventListener("click", downloadZip);
 document.addEventListener("dragover", (event) => {
     event.preventDefault();
