@@ -27,8 +27,8 @@ bool blobReadable() {
 
 std::ptrdiff_t readBlobAt(std::uint64_t offset, char* data, std::size_t size) {
     // A shorter read than asked for is asked again for the rest.
-    const std::size_t part = std::min<std::size_t>(size, std::size_t{1} << 30);
-    return meshlift_read_blob_at(static_cast<double>(offset), data, static_cast<int>(part));
+    const std::size_t asked = std::min<std::size_t>(size, std::size_t{1} << 30);
+    return meshlift_read_blob_at(static_cast<double>(offset), data, static_cast<int>(asked));
 }
 
 void forgetBlob() {

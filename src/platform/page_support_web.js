@@ -24,9 +24,9 @@ mergeInto(LibraryManager.library, {
             }
             let slice = blobSlices.slices.find((each) => each.start === start);
             if (!slice) {
-                const blob = blobSlices.blob;
-                const part = blob.slice(start, start + blobSlices.sliceBytes);
-                slice = {start: start, bytes: new Uint8Array(new FileReaderSync().readAsArrayBuffer(part))};
+                const piece = blobSlices.blob.slice(start, start + blobSlices.sliceBytes);
+                const bytes = new FileReaderSync().readAsArrayBuffer(piece);
+                slice = {start: start, bytes: new Uint8Array(bytes)};
                 blobSlices.slices.push(slice);
                 if (blobSlices.slices.length > blobSlices.kept) blobSlices.slices.shift();
             }
