@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <stdexcept>
 
@@ -52,4 +53,57 @@ TEST(Library, CallbackThatThrowsEndsTheDeliveryWithExitCodeOne) {
         });
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_EQ(calls, 3);
+}
+
+TEST(Library, ReaderGivingShortCountsConvertsLikeTheBuffer) {
+    for (const meshlift::Mode mode : {meshlift::Mode::tri, meshlift::Mode::quad}) {
+        Lines expected;
+        const meshlift::Result buffer = meshlift::convertBuffer(kScene, mode, collect(expected));
+        int reads = 0;
+        meshlift::SceneReader scene;
+        scene.size = kScene.size();
+        scene.readAt = [&](std::uint64_t offset, char* data, std::size_t capacity) {
+            ++reads;
+            if (offset >= kScene.size()) return std::ptrdiff_t{0};
+            const std::size_t size = std::min<std::size_t>({7, capacity, kScene.size() - offset});
+            kScene.copy(data, size, offset);
+            return static_cast<std::ptrdiff_t>(size);
+        };
+        Lines lines;
+        const meshlift::Result reader = meshlift::convertReader(scene, mode, collect(lines));
+        EXPECT_EQ(reader.exitCode, buffer.exitCode);
+        EXPECT_EQ(lines.document, expected.document);
+        EXPECT_EQ(lines.console, expected.console);
+        EXPECT_GT(reads, 1);
+    }
+}
+
+TEST(Library, ReaderThatCannotOpenOrReadEndsAsTheProgramWould) {
+    TempDir dir;
+    const RunResult missing = runMeshlift({dir.file("gone.ASE"), dir.file("gone.xml")});
+    meshlift::SceneReader scene;
+    scene.open = [] { return false; };
+    scene.readAt = [](std::uint64_t, char*, std::size_t) -> std::ptrdiff_t {
+        throw std::runtime_error("never read");
+    };
+    Lines lines;
+    meshlift::Result result =
+        meshlift::convertReader(scene, meshlift::Mode::tri, collect(lines), dir.file("gone.ASE"));
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(withLfLineBreaks(lines.console), missing.console);
+    EXPECT_EQ(lines.document, "");
+
+    scene.open = nullptr; // a read that throws, after the first block
+    scene.readAt = [](std::uint64_t offset, char* data, std::size_t capacity) -> std::ptrdiff_t {
+        if (offset > 0) throw std::runtime_error("gone");
+        const std::size_t size = std::min<std::size_t>(40, capacity);
+        kScene.copy(data, size);
+        return static_cast<std::ptrdiff_t>(size);
+    };
+    Lines failed;
+    result = meshlift::convertReader(scene, meshlift::Mode::tri, collect(failed), "in.ASE");
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_TRUE(withLfLineBreaks(failed.console).ends_with("Error reading file : in.ASE !\n"))
+        << failed.console;
+    EXPECT_EQ(failed.document.find("</scene>"), std::string::npos);
 }

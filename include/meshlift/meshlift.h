@@ -30,7 +30,9 @@
 #include "meshlift/export.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
+#include <limits>
 #include <string>
 #include <string_view>
 
@@ -87,5 +89,32 @@ using LineCallback = std::function<void(LineKind kind, std::string_view line)>;
 [[nodiscard]] MESHLIFT_API Result
 convertDescriptor(int fd, Mode mode, const LineCallback& onLine,
                   std::string_view inputName = "scene.ASE") noexcept;
+
+// A scene that the caller reads for the converter: a file of the caller's own kind, an
+// archive member, a Blob in a browser. The converter asks for any offset, some more
+// than once (the colour look-ahead reads ahead of the conversion and comes back), in
+// blocks of up to 1 MiB; it never asks for the whole scene at once.
+struct SceneReader {
+    // Puts up to `capacity` bytes of the scene, from `offset` on, into `buffer` and
+    // returns how many: 0 at or past the scene's end, -1 when the read failed. A short
+    // count is asked again for the rest. A read that throws counts as failed.
+    std::function<std::ptrdiff_t(std::uint64_t offset, char* buffer, std::size_t capacity)> readAt;
+    // Called once before the first read, when given: false (or a throw) when the scene
+    // cannot be opened at all.
+    std::function<bool()> open;
+    // The scene's size, when known: a small scene then gets small buffers.
+    std::uint64_t size = std::numeric_limits<std::uint64_t>::max();
+};
+
+// Converts the scene that `scene` reads, handing every document line and every console
+// line to `onLine`, as convertBuffer does. The scene is read in blocks, never held
+// whole. When `open` says the scene cannot be opened, the one console line is the
+// program's for an input it cannot open ("Error opening file : <inputName> !"), no
+// document line follows, and the exit code is 1. A read that fails ends the conversion
+// as a failed read of a file does: the last line is "Error reading file : <inputName> !"
+// and the exit code 1.
+[[nodiscard]] MESHLIFT_API Result convertReader(const SceneReader& scene, Mode mode,
+                                                const LineCallback& onLine,
+                                                std::string_view inputName = "scene.ASE") noexcept;
 
 } // namespace meshlift

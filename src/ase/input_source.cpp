@@ -61,7 +61,26 @@ void openMemorySource(InputSource& source, std::string_view bytes) {
     source.sizeHint = bytes.size();
 }
 
+void openReaderSource(InputSource& source, ReadAtFunction readAt, const void* context,
+                      std::uint64_t size) {
+    source.readAt = readAt;
+    source.readContext = context;
+    source.sizeHint = size;
+}
+
 std::size_t readSource(InputSource& source, std::uint64_t offset, char* data, std::size_t size) {
+    if (source.readAt != nullptr) {
+        std::size_t total = 0;
+        while (total < size && !source.readFailed) {
+            const std::ptrdiff_t got =
+                source.readAt(source.readContext, offset + total, data + total, size - total);
+            // A count beyond what was asked for cannot be trusted any more than a failure.
+            if (got < 0 || static_cast<std::size_t>(got) > size - total) source.readFailed = true;
+            if (got <= 0 || source.readFailed) break;
+            total += static_cast<std::size_t>(got);
+        }
+        return total;
+    }
     if (!source.file.valid()) {
         if (offset >= source.memory.size()) return 0;
         const std::size_t n = std::min<std::uint64_t>(size, source.memory.size() - offset);

@@ -11,15 +11,21 @@ namespace meshlift::detail {
 
 inline constexpr std::uint64_t kUnknownEnd = std::numeric_limits<std::uint64_t>::max();
 
-// Where the bytes of the ASE input come from: a file read by absolute offsets, or a
-// block of memory read the same way (tests and fuzzing). Every input that is not a
-// regular file is spooled into a temporary file first, so that any offset can be
-// read again.
+// A library caller's own reads: up to `size` bytes at `offset`, -1 when the read failed.
+using ReadAtFunction = std::ptrdiff_t (*)(const void* context, std::uint64_t offset, char* data,
+                                          std::size_t size);
+
+// Where the bytes of the ASE input come from: a file read by absolute offsets, a block
+// of memory read the same way (tests and fuzzing), or the library caller's reads.
+// Every input that is not a regular file is spooled into a temporary file first, so
+// that any offset can be read again.
 struct InputSource {
     static constexpr char kEndMark = 0x1A; // ends the input, as in DOS text files
 
     platform::File file;
-    std::string_view memory; // the bytes, when there is no file
+    std::string_view memory;         // the bytes, when there is no file
+    ReadAtFunction readAt = nullptr; // the caller's reads, when set
+    const void* readContext = nullptr;
     platform::FileIdentity identity;
     std::uint64_t sizeHint = kUnknownEnd; // the size when opened, to size the windows
     std::uint64_t end = kUnknownEnd;      // logical end, once known
@@ -40,6 +46,10 @@ enum class InputOpenResult { opened, cannotOpen, cannotRead };
 
 // Reads from memory instead of a file; `bytes` must outlive the source.
 void openMemorySource(InputSource& source, std::string_view bytes);
+
+// Reads through the caller's function; `size` is the input's size when known.
+void openReaderSource(InputSource& source, ReadAtFunction readAt, const void* context,
+                      std::uint64_t size);
 
 // Reads up to `size` bytes at `offset`: fewer only at the end of the input, or when a
 // read fails, which marks the source failed.

@@ -77,6 +77,25 @@ int runWithConsole(std::string_view inputPath, std::string_view outputPath, Mode
     return runConversion(inputPath, outputPath, mode, console);
 }
 
+// The caller's reader behind the input source's plain function: a read that throws
+// counts as a failed read.
+std::ptrdiff_t readThroughCaller(const void* context, std::uint64_t offset, char* data,
+                                 std::size_t size) {
+    try {
+        return static_cast<const SceneReader*>(context)->readAt(offset, data, size);
+    } catch (...) {
+        return -1;
+    }
+}
+
+[[nodiscard]] bool opensAtAll(const SceneReader& scene) {
+    try {
+        return !scene.open || scene.open();
+    } catch (...) {
+        return false;
+    }
+}
+
 } // namespace
 
 Result convertFile(std::string_view inputPath, std::string_view outputPath, Mode mode,
@@ -124,6 +143,20 @@ Result convertDescriptor(int fd, Mode mode, const LineCallback& onLine,
         case InputOpenResult::opened:
             break;
         }
+        return Result{convertIntoCallback(input, sinks, mode, inputName), {}};
+    } catch (...) {
+        return Result{1, {}};
+    }
+}
+
+Result convertReader(const SceneReader& scene, Mode mode, const LineCallback& onLine,
+                     std::string_view inputName) noexcept {
+    try {
+        CallbackSinks sinks(onLine);
+        if (!scene.readAt || !opensAtAll(scene))
+            return Result{reportPath(sinks.console, console::kCannotOpen, inputName), {}};
+        InputFile input;
+        openReaderSource(input.source, readThroughCaller, &scene, scene.size);
         return Result{convertIntoCallback(input, sinks, mode, inputName), {}};
     } catch (...) {
         return Result{1, {}};
