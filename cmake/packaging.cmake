@@ -88,7 +88,11 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 # Debian keeps manual pages gzip-compressed; the install tree keeps the plain page.
-set(CPACK_PRE_BUILD_SCRIPTS "${CMAKE_CURRENT_LIST_DIR}/compress_man_pages.cmake")
+# Before and after the packages are built, cpack says where their dependencies come
+# from and what they are.
+set(CPACK_PRE_BUILD_SCRIPTS "${CMAKE_CURRENT_LIST_DIR}/compress_man_pages.cmake"
+                            "${CMAKE_CURRENT_LIST_DIR}/debian_dependencies.cmake")
+set(CPACK_POST_BUILD_SCRIPTS "${CMAKE_CURRENT_LIST_DIR}/debian_dependencies.cmake")
 
 set(CPACK_DEBIAN_MESHLIFT_PACKAGE_NAME meshlift)
 set(CPACK_DEBIAN_MESHLIFT_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION_SUMMARY}\n${CPACK_PACKAGE_DESCRIPTION}")
