@@ -1,0 +1,182 @@
+#!/usr/bin/env bash
+# The README's recipe for converting a folder across machines, run as written against a
+# real ssh server: this machine (`:`) and a second "machine", an sshd that this test
+# starts on 127.0.0.1 at a free port with a throw-away host key and user key, and stops
+# by its process id at the end.
+#
+#   tests/across_machines.sh BINDIR
+#
+# BINDIR holds Meshlift and meshlift-batch as `cmake --install` puts them, on no PATH:
+# the remote side runs `BINDIR/meshlift-batch convert`, which finds Meshlift beside it.
+# Every document must equal the one a local conversion writes, the console lines too;
+# a scene that cannot be read and a document that cannot be created must be reported,
+# and the run's exit status must then be non-zero. Needs sshd and ssh (openssh-server,
+# openssh-client), GNU parallel, and perl; not rsync.
+set -euo pipefail
+bindir=$(cd "$1" && pwd)
+root=$(cd "$(dirname "$0")/.." && pwd)
+work=$(mktemp -d)
+sshd_pid=
+finish() {
+    if [ -n "$sshd_pid" ]; then
+        kill "$sshd_pid" 2>/dev/null || true
+        wait "$sshd_pid" 2>/dev/null || true
+    fi
+    rm -rf "$work"
+}
+trap finish EXIT
+
+passed=0
+check() { # NAME COMMAND...
+    if "${@:2}"; then
+        passed=$((passed + 1))
+    else
+        echo "across machines: failed: $1"
+        [ ! -s "$work/sshd.log" ] || sed 's/^/sshd: /' "$work/sshd.log"
+        exit 1
+    fi
+}
+
+# The second machine: sshd on the loopback address only, accepting one key.
+ssh-keygen -q -t ed25519 -N '' -C meshlift-test-host -f "$work/host_key"
+ssh-keygen -q -t ed25519 -N '' -C meshlift-test-user -f "$work/user_key"
+cp "$work/user_key.pub" "$work/authorized_keys"
+user=$(id -un)
+cat >"$work/sshd_config" <<EOF
+HostKey $work/host_key
+AuthorizedKeysFile $work/authorized_keys
+AllowUsers $user
+PubkeyAuthentication yes
+PasswordAuthentication no
+KbdInteractiveAuthentication no
+PermitRootLogin prohibit-password
+StrictModes no
+UsePAM no
+PidFile none
+EOF
+# sshd run as root needs its privilege separation folder, which its service makes.
+if [ "$(id -u)" = 0 ] && [ ! -d /run/sshd ]; then mkdir -m 755 /run/sshd; fi
+free_port() {
+    perl -MIO::Socket::INET -e \
+        'print IO::Socket::INET->new(Listen => 1, LocalAddr => "127.0.0.1", LocalPort => 0)->sockport'
+}
+cat >"$work/ssh_config" <<EOF
+Host loopback
+    HostName 127.0.0.1
+    User $user
+    IdentityFile $work/user_key
+    IdentitiesOnly yes
+    UserKnownHostsFile $work/known_hosts
+    StrictHostKeyChecking yes
+    BatchMode yes
+    ConnectTimeout 5
+    LogLevel ERROR
+EOF
+ssh=(ssh -F "$work/ssh_config")
+for attempt in 1 2 3 4 5; do # another program may take the port before sshd binds it
+    port=$(free_port)
+    echo "[127.0.0.1]:$port $(cut -d' ' -f1-2 "$work/host_key.pub")" >"$work/known_hosts"
+    /usr/sbin/sshd -D -e -f "$work/sshd_config" -p "$port" -o ListenAddress=127.0.0.1 \
+        2>"$work/sshd.log" &
+    sshd_pid=$!
+    for _ in $(seq 50); do
+        if "${ssh[@]}" -p "$port" loopback true 2>/dev/null; then break 2; fi
+        kill -0 "$sshd_pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    kill "$sshd_pid" 2>/dev/null || true
+    wait "$sshd_pid" 2>/dev/null || true
+    sshd_pid=
+    [ "$attempt" -lt 5 ] || { cat "$work/sshd.log"; echo "across machines: sshd did not start"; exit 1; }
+done
+ssh_command="ssh -F $work/ssh_config -p $port"
+
+# The folder: every test scene and corpus scene, also under names with blanks and
+# accents, once converted here alone (the reference) and once across the two machines.
+mkdir -p "$work/batch/scenes/Szenen mit Umlauten äöü" "$work/batch/scenes/corpus" "$work/local"
+cp "$root"/tests/data/*.[Aa][Ss][Ee] "$root"/examples/*.ASE "$work/batch/scenes/"
+cp "$root"/tests/data/*.[Aa][Ss][Ee] "$work/batch/scenes/Szenen mit Umlauten äöü/"
+if [ -d "$root/../shared/corpus/ase" ]; then
+    find "$root/../shared/corpus/ase" -maxdepth 1 -type f -iname '*.ase' \
+        -exec cp {} "$work/batch/scenes/corpus/" \;
+fi
+# A scene whose document cannot be created: its name is taken by a folder.
+cp "$root/examples/sample.ASE" "$work/batch/scenes/blocked scene.ASE"
+cp -r "$work/batch/scenes" "$work/local/"
+mkdir "$work/batch/scenes/blocked scene.xml" "$work/local/scenes/blocked scene.xml"
+scene_count=$(find "$work/batch/scenes" -type f -iname '*.ase' | wc -l)
+
+list_scenes() { # the README's find, and one scene that is named but does not exist
+    find scenes -type f \( -name '*.ASE' -o -name '*.ase' \) -print0
+    printf '%s\0' 'scenes/gone.ASE'
+}
+local_status=0
+(cd "$work/local" && list_scenes | xargs -0 -n 16 sh -c \
+    'status=0; for f; do "$0" "$f" "${f%.*}.xml" || status=1; done; exit $status' \
+    "$bindir/Meshlift" >"$work/local.out") || local_status=$?
+
+across() { # SSHLOGIN CONVERT...: the recipe; its output and messages go to $work/across.*
+    (cd "$work/batch" && set -o pipefail && list_scenes | "$bindir/meshlift-batch" pack |
+        parallel --pipe --recstart 'scene ' --block 20k --ssh "$ssh_command" -S "$1" \
+            --joblog "$work/joblog" "${@:2}" |
+        "$bindir/meshlift-batch" unpack) >"$work/across.out" 2>"$work/across.err"
+}
+across_status=0
+across 1/:,2/loopback "$bindir/meshlift-batch" convert || across_status=$?
+
+failed_locally() { [ "$local_status" -ne 0 ]; }
+check "the local reference fails for its two failing scenes" failed_locally
+failed_across() { [ "$across_status" -ne 0 ]; }
+check "across machines: non-zero exit status" failed_across
+check "across machines: unreadable scene reported" \
+    grep -q '^meshlift-batch: scenes/gone.ASE: cannot be read: No such file' "$work/across.err"
+check "across machines: document that cannot be created reported" \
+    grep -q '^meshlift-batch: scenes/blocked scene.ASE: cannot create scenes/blocked scene.xml' \
+    "$work/across.err"
+only_those_two() { [ "$(grep -c '^meshlift-batch: ' "$work/across.err")" = 2 ]; }
+check "across machines: no other scene reported" only_those_two
+ran_on() { # HOST: the joblog shows a job that ran there and succeeded or failed as one
+    awk -F'\t' -v host="$1" 'NR > 1 && $2 == host { found = 1 } END { exit !found }' "$work/joblog"
+}
+check "jobs ran here" ran_on :
+check "jobs ran on the loopback machine" ran_on loopback
+same_documents() { # every document of the reference, byte for byte, and no other
+    local count=0 document
+    while IFS= read -r -d '' document; do
+        cmp -s "$work/local/$document" "$work/batch/$document" || { echo "differs: $document"; return 1; }
+        count=$((count + 1))
+    done < <(cd "$work/local" && find scenes -type f -name '*.xml' -print0)
+    [ "$count" -eq "$((scene_count - 1))" ] &&
+        [ "$(cd "$work/batch" && find scenes -type f -name '*.xml' | wc -l)" -eq "$count" ]
+}
+check "every document equal to the local conversion's" same_documents
+same_console() { # Meshlift's console lines, but those of the two failing scenes
+    cmp -s <(grep -v -e 'blocked scene' -e gone.ASE "$work/local.out" | sort) \
+        <(sort "$work/across.out")
+}
+check "console lines equal to the local conversion's" same_console
+nothing_left() { [ -z "$(find "$work/batch" -name '*.meshlift-batch-*')" ]; }
+check "no temporary document left" nothing_left
+
+# Meshlift not on the remote's non-interactive PATH, and no Meshlift beside the script
+# run there: every scene sent there is reported, and the run fails.
+mkdir "$work/bare"
+cp "$bindir/meshlift-batch" "$work/bare/"
+rm -rf "$work/batch/scenes"/*.xml "$work/batch/scenes"/*/*.xml
+mkdir "$work/batch/scenes/blocked scene.xml"
+across_status=0
+across 2/loopback "$work/bare/meshlift-batch" convert || across_status=$?
+check "without Meshlift there: non-zero exit status" failed_across
+not_on_path() {
+    [ "$(grep -c ': not converted on .*: Meshlift is not on the PATH here' "$work/across.err")" \
+        -eq "$scene_count" ]
+}
+check "without Meshlift there: every scene reported" not_on_path
+# Given by its path, it is found.
+across_status=0
+rm -rf "$work/batch/scenes"/*.xml "$work/batch/scenes"/*/*.xml
+mkdir "$work/batch/scenes/blocked scene.xml"
+across 2/loopback "$work/bare/meshlift-batch" convert --meshlift "$bindir/Meshlift" || across_status=$?
+check "Meshlift given by its path: every document equal" same_documents
+
+echo "across machines: $passed passed, 0 failed ($scene_count scenes, sshd on 127.0.0.1:$port)"
