@@ -16,12 +16,10 @@ set -euo pipefail
 bindir=$(cd "$1" && pwd)
 root=$(cd "$(dirname "$0")/.." && pwd)
 work=$(mktemp -d)
-sshd_pid=
+# shellcheck source=tests/loopback_sshd.sh
+source "$root/tests/loopback_sshd.sh"
 finish() {
-    if [ -n "$sshd_pid" ]; then
-        kill "$sshd_pid" 2>/dev/null || true
-        wait "$sshd_pid" 2>/dev/null || true
-    fi
+    stop_loopback_sshd
     rm -rf "$work"
 }
 trap finish EXIT
@@ -37,59 +35,9 @@ check() { # NAME COMMAND...
     fi
 }
 
-# The second machine: sshd on the loopback address only, accepting one key.
-ssh-keygen -q -t ed25519 -N '' -C meshlift-test-host -f "$work/host_key"
-ssh-keygen -q -t ed25519 -N '' -C meshlift-test-user -f "$work/user_key"
-cp "$work/user_key.pub" "$work/authorized_keys"
-user=$(id -un)
-cat >"$work/sshd_config" <<EOF
-HostKey $work/host_key
-AuthorizedKeysFile $work/authorized_keys
-AllowUsers $user
-PubkeyAuthentication yes
-PasswordAuthentication no
-KbdInteractiveAuthentication no
-PermitRootLogin prohibit-password
-StrictModes no
-UsePAM no
-PidFile none
-EOF
-# sshd run as root needs its privilege separation folder, which its service makes.
-if [ "$(id -u)" = 0 ] && [ ! -d /run/sshd ]; then mkdir -m 755 /run/sshd; fi
-free_port() {
-    perl -MIO::Socket::INET -e \
-        'print IO::Socket::INET->new(Listen => 1, LocalAddr => "127.0.0.1", LocalPort => 0)->sockport'
-}
-cat >"$work/ssh_config" <<EOF
-Host loopback
-    HostName 127.0.0.1
-    User $user
-    IdentityFile $work/user_key
-    IdentitiesOnly yes
-    UserKnownHostsFile $work/known_hosts
-    StrictHostKeyChecking yes
-    BatchMode yes
-    ConnectTimeout 5
-    LogLevel ERROR
-EOF
-ssh=(ssh -F "$work/ssh_config")
-for attempt in 1 2 3 4 5; do # another program may take the port before sshd binds it
-    port=$(free_port)
-    echo "[127.0.0.1]:$port $(cut -d' ' -f1-2 "$work/host_key.pub")" >"$work/known_hosts"
-    /usr/sbin/sshd -D -e -f "$work/sshd_config" -p "$port" -o ListenAddress=127.0.0.1 \
-        2>"$work/sshd.log" &
-    sshd_pid=$!
-    for _ in $(seq 50); do
-        if "${ssh[@]}" -p "$port" loopback true 2>/dev/null; then break 2; fi
-        kill -0 "$sshd_pid" 2>/dev/null || break
-        sleep 0.1
-    done
-    kill "$sshd_pid" 2>/dev/null || true
-    wait "$sshd_pid" 2>/dev/null || true
-    sshd_pid=
-    [ "$attempt" -lt 5 ] || { cat "$work/sshd.log"; echo "across machines: sshd did not start"; exit 1; }
-done
-ssh_command="ssh -F $work/ssh_config -p $port"
+# The second machine.
+start_loopback_sshd "$work"
+ssh_command=$loopback_ssh
 
 # The folder: every test scene and corpus scene, also under names with blanks and
 # accents, once converted here alone (the reference) and once across the two machines.
@@ -179,4 +127,4 @@ mkdir "$work/batch/scenes/blocked scene.xml"
 across 2/loopback "$work/bare/meshlift-batch" convert --meshlift "$bindir/Meshlift" || across_status=$?
 check "Meshlift given by its path: every document equal" same_documents
 
-echo "across machines: $passed passed, 0 failed ($scene_count scenes, sshd on 127.0.0.1:$port)"
+echo "across machines: $passed passed, 0 failed ($scene_count scenes, sshd on 127.0.0.1:$loopback_port)"
