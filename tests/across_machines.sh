@@ -11,7 +11,7 @@
 # Every document must equal the one a local conversion writes, the console lines too;
 # a scene that cannot be read and a document that cannot be created must be reported,
 # and the run's exit status must then be non-zero. Needs sshd and ssh (openssh-server,
-# openssh-client), GNU parallel, and perl; not rsync.
+# openssh-client), GNU parallel, rsync and perl.
 set -euo pipefail
 bindir=$(cd "$1" && pwd)
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -63,11 +63,14 @@ local_status=0
     'status=0; for f; do "$0" "$f" "${f%.*}.xml" || status=1; done; exit $status' \
     "$bindir/Meshlift" >"$work/local.out") || local_status=$?
 
-across() { # SSHLOGIN CONVERT...: the recipe; its output and messages go to $work/across.*
-    (cd "$work/batch" && set -o pipefail && list_scenes | "$bindir/meshlift-batch" pack |
-        parallel --pipe --recstart 'scene ' --block 20k --ssh "$ssh_command" -S "$1" \
-            --joblog "$work/joblog" "${@:2}" |
-        "$bindir/meshlift-batch" unpack) >"$work/across.out" 2>"$work/across.err"
+across() { # SSHLOGIN CONVERT...: the recipe as the README writes it (the spool folder
+    # relative, so that the remote machine's copy of a batch lies elsewhere than this
+    # one's); its output and messages go to $work/across.*
+    (cd "$work/batch" && spool=$(mktemp -d meshlift-spool.XXXXXX) &&
+        list_scenes | "$bindir/meshlift-batch" pack --size 20000 "$spool" |
+        parallel -0 --controlmaster --ssh "$ssh_command" -S "$1" --joblog "$work/joblog" \
+            --transferfile {} --cleanup "${@:2}" {} |
+        "$bindir/meshlift-batch" unpack "$spool") >"$work/across.out" 2>"$work/across.err"
 }
 across_status=0
 across 1/:,2/loopback "$bindir/meshlift-batch" convert || across_status=$?
@@ -103,8 +106,11 @@ same_console() { # Meshlift's console lines, but those of the two failing scenes
         <(sort "$work/across.out")
 }
 check "console lines equal to the local conversion's" same_console
-nothing_left() { [ -z "$(find "$work/batch" -name '*.meshlift-batch-*')" ]; }
-check "no temporary document left" nothing_left
+nothing_left() { # no temporary document, no spool folder here or on the remote machine
+    [ -z "$(find "$work/batch" -name '*.meshlift-batch-*' -o -name 'meshlift-spool.*')" ] &&
+        ! compgen -G "$HOME/meshlift-spool.*" >/dev/null
+}
+check "nothing left behind" nothing_left
 
 # Meshlift not on the remote's non-interactive PATH, and no Meshlift beside the script
 # run there: every scene sent there is reported, and the run fails.
@@ -126,5 +132,16 @@ rm -rf "$work/batch/scenes"/*.xml "$work/batch/scenes"/*/*.xml
 mkdir "$work/batch/scenes/blocked scene.xml"
 across 2/loopback "$work/bare/meshlift-batch" convert --meshlift "$bindir/Meshlift" || across_status=$?
 check "Meshlift given by its path: every document equal" same_documents
+# No meshlift-batch there: no batch sent there comes back, and each of its scenes is
+# reported.
+across_status=0
+across 2/loopback "$work/bare/none/meshlift-batch" convert || across_status=$?
+check "without meshlift-batch there: non-zero exit status" failed_across
+not_back() {
+    [ "$(grep -c ': not converted: its batch.s results did not come back' "$work/across.err")" \
+        -eq "$((scene_count + 1))" ]
+}
+check "without meshlift-batch there: every scene reported" not_back
+check "without meshlift-batch there: nothing left behind" nothing_left
 
 echo "across machines: $passed passed, 0 failed ($scene_count scenes, sshd on 127.0.0.1:$loopback_port)"

@@ -2,7 +2,9 @@
 # only, at a free port, with a throw-away host key and user key, as the current user.
 # Sourced by bash:
 #
-#   start_loopback_sshd FOLDER   starts it; the keys, configs and log go to FOLDER.
+#   start_loopback_sshd FOLDER [LINE...]
+#                                starts it; the keys, configs and log go to FOLDER, and
+#                                each LINE is added to its sshd_config.
 #                                Sets loopback_ssh (the ssh command that reaches it as
 #                                the host `loopback`, for parallel's --ssh),
 #                                loopback_port and loopback_sshd_pid.
@@ -23,7 +25,7 @@ stop_loopback_sshd() {
 }
 
 start_loopback_sshd() {
-    local folder=$1 user attempt
+    local folder=$1 user attempt line
     user=$(id -un)
     ssh-keygen -q -t ed25519 -N '' -C meshlift-loopback-host -f "$folder/host_key"
     ssh-keygen -q -t ed25519 -N '' -C meshlift-loopback-user -f "$folder/user_key"
@@ -40,6 +42,7 @@ StrictModes no
 UsePAM no
 PidFile none
 EOF
+    for line in "${@:2}"; do echo "$line" >>"$folder/sshd_config"; done
     cat >"$folder/ssh_config" <<EOF
 Host loopback
     HostName 127.0.0.1
