@@ -1,30 +1,32 @@
 #!/usr/bin/env bash
 # What converting a folder on another machine costs per scene, against converting it
 # here: the README's local `xargs -P` command, and the across-machines recipe
-# (meshlift-batch pack | parallel --pipe over ssh | meshlift-batch unpack) sending its
-# batches here (`:`, no ssh) and to a second "machine", an sshd on 127.0.0.1 (the
-# same cores, so wall times only show the overhead; the CPU times split it between the
-# two sides). For comparison, the per-file recipe (`parallel --trc`: one rsync and ssh
-# connection for each scene and each document) on part of the small scenes.
+# (meshlift-batch pack | parallel --transferfile --cleanup | meshlift-batch unpack)
+# sending its batches here (`:`, nothing copied) and to a second "machine", an sshd on
+# 127.0.0.1 (the same cores, so wall times show only the overhead; the CPU times split
+# it between the two sides). For comparison, the per-file recipe (`parallel --trc`: one
+# rsync and ssh connection for each scene and each document) on part of the smallest
+# scenes.
 #
 #   bench/across_machines.sh [BINDIR]   BINDIR: Meshlift and meshlift-batch; default:
 #                                       build/bench/Meshlift (built if missing) and
 #                                       scripts/meshlift-batch
 #
 # Environment: SETS (default "0.02:400 1:40 20:4": scenes of about MB:count, generated
-# with bench/generate_scene.py), REPEATS (default 5), BLOCK (parallel's --block,
-# default 2M), SLOTS (jobs per machine, default nproc), PER_FILE (scenes for the per-file
-# recipe, default 100; 0 leaves it out; it needs rsync).
+# with bench/generate_scene.py), REPEATS (default 5), SLOTS (jobs per machine, default
+# nproc), PER_FILE (scenes for the per-file recipe, default 100; 0 leaves it out),
+# BATCH (bytes a batch holds; default a quarter of the folder divided by the job slots,
+# so that every slot gets about four).
 #
 # Local CPU: user + system time of every process of the command here (xargs or the
-# pipeline, parallel and ssh included). Remote CPU: that of everything the sshd ran
-# (its connection processes, meshlift-batch convert, Meshlift), read from the sshd's
-# reaped children in /proc. Each figure is the median over the repeats, per scene.
+# pipeline, parallel, rsync and ssh included). Remote CPU: that of everything the sshd
+# ran (its connection processes, rsync, meshlift-batch convert, Meshlift), read from
+# the sshd's reaped children in /proc. Each figure is the median over the repeats, per
+# scene. Needs parallel, rsync, ssh and sshd, perl and python3.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 sets=${SETS:-0.02:400 1:40 20:4}
 repeats=${REPEATS:-5}
-block=${BLOCK:-2M}
 slots=${SLOTS:-$(nproc)}
 per_file=${PER_FILE:-100}
 
@@ -56,6 +58,15 @@ bin=$work/bin
 # runs `pyenv init`, 0.5 s) would be timed with every batch. With SHLVL set, bash does
 # not take itself for sshd's shell and reads no ~/.bashrc.
 start_loopback_sshd "$work" "SetEnv SHLVL=1"
+cp "$work/ssh_config" "$work/ssh_config_shared"
+printf '    ControlMaster auto\n    ControlPath %s/control-%%C\n    ControlPersist 60\n' "$work" \
+    >>"$work/ssh_config_shared"
+shared_ssh="ssh -F $work/ssh_config_shared -p $loopback_port"
+finish() {
+    $shared_ssh -O exit loopback 2>/dev/null || true
+    stop_loopback_sshd
+    rm -rf "$work"
+}
 
 remote_cpu_ticks() { # CPU ticks of the sshd's reaped children: cutime + cstime
     local fields
@@ -71,15 +82,21 @@ xargs_local() {
             "$bin/Meshlift"
 }
 batched() { # SSHLOGIN [PARALLEL OPTION...]
-    set -o pipefail
-    find scenes -type f -name '*.ASE' -print0 | "$bin/meshlift-batch" pack |
-        parallel --pipe --recstart 'scene ' --block "$block" --ssh "$loopback_ssh" -S "$1" "${@:2}" \
-            "$bin/meshlift-batch" convert |
-        "$bin/meshlift-batch" unpack >/dev/null
+    local spool
+    spool=$(mktemp -d meshlift-spool.XXXXXX)
+    find scenes -type f -name '*.ASE' -print0 | "$bin/meshlift-batch" pack --size "$batch_size" "$spool" |
+        parallel -0 --ssh "$loopback_ssh" -S "$1" "${@:2}" "$bin/meshlift-batch" convert {} |
+        "$bin/meshlift-batch" unpack "$spool" >/dev/null
 }
 batched_here() { batched "$slots/:"; }
-batched_remote() { batched "$slots/loopback"; }
-batched_remote_M() { batched "$slots/loopback" --controlmaster; }
+batched_remote() { batched "$slots/loopback" --transferfile {} --cleanup; }
+# The same, with ssh sharing one connection among all sessions to the machine
+# (ControlMaster in the ssh configuration; parallel's --controlmaster ran some jobs twice).
+batched_remote_shared() {
+    local loopback_ssh=$shared_ssh
+    batched "$slots/loopback" --transferfile {} --cleanup ${RSYNC_OPTS:+--rsync-opts "$RSYNC_OPTS"}
+    $shared_ssh -O exit loopback 2>/dev/null # so that the sshd reaps it and its time counts
+}
 per_file_remote() {
     find scenes -type f -name '*.ASE' -print0 | head -z -n "$per_file" |
         parallel -0 --ssh "$loopback_ssh" -S "$slots/loopback" --wd "$work/remote-wd" \
@@ -103,16 +120,16 @@ measure() { # METHOD: runs it once in the current folder; prints "wall local_cpu
     times=$({ time "$1" 2>"$work/stderr"; } 2>&1)
     sshd_settled
     after=$(remote_cpu_ticks)
-    # parallel's note that a scene larger than --block makes a block of its own is no fault
-    grep -v 'Increasing to --blocksize' "$work/stderr" >&2 || true
+    # parallel's note that a run here alone copies nothing is no fault
+    grep -v 'transferfile ignored as there are no remote' "$work/stderr" >&2 || true
     awk -v t="$times" -v r=$((after - before)) -v hz="$ticks_per_second" \
         'BEGIN { split(t, f, " "); printf "%.3f %.3f %.3f\n", f[1], f[2] + f[3], r / hz }'
 }
 median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
-echo "$(nproc) cores, $slots jobs per machine, --block $block, $repeats repeats; load average at the start: $(cut -d' ' -f1-3 /proc/loadavg)"
-printf '| scenes | MB each | method | wall s | wall ms/scene | local CPU ms/scene | remote CPU ms/scene |\n'
-printf '|---:|---:|---|---:|---:|---:|---:|\n'
+echo "$(nproc) cores, $slots jobs per machine, $repeats repeats; load average at the start: $(cut -d' ' -f1-3 /proc/loadavg)"
+printf '| scenes | MB each | batch MB | method | wall s | wall ms/scene | local CPU ms/scene | remote CPU ms/scene |\n'
+printf '|---:|---:|---:|---|---:|---:|---:|---:|\n'
 for set in $sets; do
     size=${set%%:*} count=${set##*:}
     folder=$work/set-$size
@@ -129,8 +146,9 @@ for set in $sets; do
     done
     rm -f "$folder"/distinct-*.ASE
     megabytes=$(du -sb "$folder/scenes" | awk -v n="$count" '{ printf "%.2f", $1 / n / 1e6 }')
+    batch_size=${BATCH:-$(($(du -sb "$folder/scenes" | cut -f1) / (4 * slots)))}
     cd "$folder"
-    methods=(xargs_local batched_here batched_remote batched_remote_M)
+    methods=(xargs_local batched_here batched_remote batched_remote_shared)
     declare -A runs=()
     for ((r = 0; r < repeats; r++)); do
         for method in "${methods[@]}"; do
@@ -153,8 +171,8 @@ for set in $sets; do
         [ "$method" != per_file_remote ] || n=$((per_file < count ? per_file : count))
         column() { printf '%s' "${runs[$method]}" | awk -v c="$1" 'NF { print $c }' | median; }
         wall=$(column 1) cpu=$(column 2) remote=$(column 3)
-        awk -v n="$n" -v mb="$megabytes" -v m="$method" -v w="$wall" -v c="$cpu" -v r="$remote" \
-            'BEGIN { printf "| %d | %s | %s | %.2f | %.2f | %.2f | %.2f |\n", n, mb, m, w, 1000 * w / n, 1000 * c / n, 1000 * r / n }'
+        awk -v n="$n" -v mb="$megabytes" -v b="$batch_size" -v m="$method" -v w="$wall" -v c="$cpu" -v r="$remote" \
+            'BEGIN { printf "| %d | %s | %.2f | %s | %.2f | %.2f | %.2f | %.2f |\n", n, mb, b / 1e6, m, w, 1000 * w / n, 1000 * c / n, 1000 * r / n }'
     done
     unset runs
     cd "$work"

@@ -53,6 +53,8 @@ cp "$root/examples/sample.ASE" "$work/batch/scenes/blocked scene.ASE"
 cp -r "$work/batch/scenes" "$work/local/"
 mkdir "$work/batch/scenes/blocked scene.xml" "$work/local/scenes/blocked scene.xml"
 scene_count=$(find "$work/batch/scenes" -type f -iname '*.ase' | wc -l)
+# About eight batches, so that both machines get some, and each batch several scenes.
+batch_size=$(($(du -sb "$work/batch/scenes" | cut -f1) / 8))
 
 list_scenes() { # the README's find, and one scene that is named but does not exist
     find scenes -type f \( -name '*.ASE' -o -name '*.ase' \) -print0
@@ -67,8 +69,8 @@ across() { # SSHLOGIN CONVERT...: the recipe as the README writes it (the spool 
     # relative, so that the remote machine's copy of a batch lies elsewhere than this
     # one's); its output and messages go to $work/across.*
     (cd "$work/batch" && spool=$(mktemp -d meshlift-spool.XXXXXX) &&
-        list_scenes | "$bindir/meshlift-batch" pack --size 20000 "$spool" |
-        parallel -0 --controlmaster --ssh "$ssh_command" -S "$1" --joblog "$work/joblog" \
+        list_scenes | "$bindir/meshlift-batch" pack --size "$batch_size" "$spool" |
+        parallel -0 --ssh "$ssh_command" -S "$1" --joblog "$work/joblog" \
             --transferfile {} --cleanup "${@:2}" {} |
         "$bindir/meshlift-batch" unpack "$spool") >"$work/across.out" 2>"$work/across.err"
 }
