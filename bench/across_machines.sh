@@ -83,7 +83,7 @@ xargs_local() {
 }
 batched() { # SSHLOGIN [PARALLEL OPTION...]
     local spool
-    spool=$(mktemp -d meshlift-spool.XXXXXX)
+    spool=$(mktemp -u meshlift-spool.XXXXXXXX)
     find scenes -type f -name '*.ASE' -print0 | "$bin/meshlift-batch" pack --size "$batch_size" "$spool" |
         parallel -0 --ssh "$loopback_ssh" -S "$1" "${@:2}" "$bin/meshlift-batch" convert {} |
         "$bin/meshlift-batch" unpack "$spool" >/dev/null

@@ -65,10 +65,10 @@ local_status=0
     'status=0; for f; do "$0" "$f" "${f%.*}.xml" || status=1; done; exit $status' \
     "$bindir/Meshlift" >"$work/local.out") || local_status=$?
 
-across() { # SSHLOGIN CONVERT...: the recipe as the README writes it (the spool folder
-    # relative, so that the remote machine's copy of a batch lies elsewhere than this
-    # one's); its output and messages go to $work/across.*
-    (cd "$work/batch" && spool=$(mktemp -d meshlift-spool.XXXXXX) &&
+across() { # SSHLOGIN CONVERT...: the recipe as the README writes it (the spool relative,
+    # so that the remote machine's copy of a batch lies elsewhere than this one's); its
+    # output and messages go to $work/across.*
+    (cd "$work/batch" && spool=$(mktemp -u meshlift-spool.XXXXXXXX) && echo "$spool" >"$work/spool" &&
         list_scenes | "$bindir/meshlift-batch" pack --size "$batch_size" "$spool" |
         parallel -0 --ssh "$ssh_command" -S "$1" --joblog "$work/joblog" \
             --transferfile {} --cleanup "${@:2}" {} |
@@ -108,9 +108,9 @@ same_console() { # Meshlift's console lines, but those of the two failing scenes
         <(sort "$work/across.out")
 }
 check "console lines equal to the local conversion's" same_console
-nothing_left() { # no temporary document, no spool folder here or on the remote machine
+nothing_left() { # no temporary document, no batch file here or on the remote machine
     [ -z "$(find "$work/batch" -name '*.meshlift-batch-*' -o -name 'meshlift-spool.*')" ] &&
-        ! compgen -G "$HOME/meshlift-spool.*" >/dev/null
+        ! compgen -G "$HOME/$(cat "$work/spool")*" >/dev/null
 }
 check "nothing left behind" nothing_left
 
