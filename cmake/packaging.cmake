@@ -102,8 +102,8 @@ set(CPACK_PRE_BUILD_SCRIPTS "${CMAKE_CURRENT_LIST_DIR}/compress_man_pages.cmake"
 set(CPACK_POST_BUILD_SCRIPTS "${CMAKE_CURRENT_LIST_DIR}/debian_dependencies.cmake")
 
 set(CPACK_DEBIAN_MESHLIFT_PACKAGE_NAME meshlift)
-# meshlift-batch spreads its batches with GNU parallel over ssh.
-set(CPACK_DEBIAN_MESHLIFT_PACKAGE_SUGGESTS "parallel, openssh-client")
+# meshlift-batch spreads its batches with GNU parallel over ssh, copied with rsync.
+set(CPACK_DEBIAN_MESHLIFT_PACKAGE_SUGGESTS "parallel, openssh-client, rsync")
 set(CPACK_DEBIAN_MESHLIFT_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION_SUMMARY}\n${CPACK_PACKAGE_DESCRIPTION}")
 
 set(CPACK_DEBIAN_DEV_PACKAGE_NAME libmeshlift-dev)
