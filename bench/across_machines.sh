@@ -12,9 +12,12 @@
 #                                       build/bench/Meshlift (built if missing) and
 #                                       scripts/meshlift-batch
 #
-# Environment: SETS (default "0.02:400 1:40 20:4": scenes of about MB:count, generated
-# with bench/generate_scene.py), REPEATS (default 5), SLOTS (jobs per machine, default
-# nproc), PER_FILE (scenes for the per-file recipe, default 100; 0 leaves it out),
+# Environment: SETS (default "0.001:1 0.02:400 1:100 20:10": scenes of about MB:count,
+# generated with bench/generate_scene.py; the single small scene gives each command's
+# fixed cost, that of starting parallel and the first ssh connection), REPEATS (default
+# 5), SLOTS (jobs per machine, default nproc), PER_FILE (scenes of the 0.02 MB set for
+# the per-file recipe, default 100; 0 leaves it out), RSYNC_OPTS (parallel's rsync
+# options for the shared-connection row; parallel's default -rlDzR compresses),
 # BATCH (bytes a batch holds; default a quarter of the folder divided by the job slots,
 # so that every slot gets about four).
 #
@@ -25,7 +28,7 @@
 # scene. Needs parallel, rsync, ssh and sshd, perl and python3.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-sets=${SETS:-0.02:400 1:40 20:4}
+sets=${SETS:-0.001:1 0.02:400 1:100 20:10}
 repeats=${REPEATS:-5}
 slots=${SLOTS:-$(nproc)}
 per_file=${PER_FILE:-100}
@@ -162,7 +165,7 @@ for set in $sets; do
             fi
         done
     done
-    if [ "$per_file" -gt 0 ] && [ "$size" = "${sets%%:*}" ] && command -v rsync >/dev/null; then
+    if [ "$per_file" -gt 0 ] && [ "$size" = 0.02 ]; then
         methods+=(per_file_remote)
         runs[per_file_remote]=$(measure per_file_remote)
     fi
@@ -175,6 +178,7 @@ for set in $sets; do
             'BEGIN { printf "| %d | %s | %.2f | %s | %.2f | %.2f | %.2f | %.2f |\n", n, mb, b / 1e6, m, w, 1000 * w / n, 1000 * c / n, 1000 * r / n }'
     done
     unset runs
+    echo "| | | | load average after this folder: $(cut -d' ' -f1-3 /proc/loadavg) | | | | |"
     cd "$work"
     rm -rf "$folder"
 done
