@@ -35,9 +35,10 @@ check() { # NAME COMMAND...
     fi
 }
 
-# The second machine.
+# The second machine; its login folder is where parallel copies the batches.
 start_loopback_sshd "$work"
 ssh_command=$loopback_ssh
+remote_home=$(getent passwd "$(id -un)" | cut -d: -f6)
 
 # The folder: every test scene and corpus scene, also under names with blanks and
 # accents, once converted here alone (the reference) and once across the two machines.
@@ -112,7 +113,7 @@ nothing_left_here() { # no temporary document, no batch
     [ -z "$(find "$work/batch" -name '*.meshlift-batch-*' -o -name 'meshlift-spool.*')" ]
 }
 nothing_left() { # here, nor on the remote machine
-    nothing_left_here && ! compgen -G "$HOME/$(cat "$work/spool")*" >/dev/null
+    nothing_left_here && ! compgen -G "$remote_home/$(cat "$work/spool")*" >/dev/null
 }
 check "nothing left behind" nothing_left
 
@@ -148,6 +149,6 @@ not_back() {
 check "without meshlift-batch there: every scene reported" not_back
 check "without meshlift-batch there: nothing left behind here" nothing_left_here
 # There, parallel's cleanup cannot remove the copies of the batches, which are folders.
-rm -rf "$HOME/$(cat "$work/spool")"-*
+rm -rf "$remote_home/$(cat "$work/spool")"-*
 
 echo "across machines: $passed passed, 0 failed ($scene_count scenes, sshd on 127.0.0.1:$loopback_port)"
