@@ -5,7 +5,7 @@
 # sending its batches here (`:`, nothing copied) and to a second "machine", an sshd on
 # 127.0.0.1 (the same cores, so wall times show only the overhead; the CPU times split
 # it between the two sides). For comparison, the per-file recipe (`parallel --trc`: one
-# rsync and ssh connection for each scene and each document) on part of the smallest
+# rsync and ssh connection for each scene and each document) on 100 of the smallest
 # scenes.
 #
 #   bench/across_machines.sh [BINDIR]   BINDIR: Meshlift and meshlift-batch; default:
@@ -144,8 +144,8 @@ for set in $sets; do
             "$folder/distinct-$i.ASE"
     done
     for ((i = 0; i < count; i++)); do
-        mkdir -p "$folder/scenes/part$((i / 50))"
-        cp "$folder/distinct-$((i % distinct)).ASE" "$folder/scenes/part$((i / 50))/scene$i.ASE"
+        mkdir -p "$folder/scenes/group$((i / 50))"
+        cp "$folder/distinct-$((i % distinct)).ASE" "$folder/scenes/group$((i / 50))/scene$i.ASE"
     done
     rm -f "$folder"/distinct-*.ASE
     megabytes=$(du -sb "$folder/scenes" | awk -v n="$count" '{ printf "%.2f", $1 / n / 1e6 }')
