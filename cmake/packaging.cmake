@@ -35,6 +35,12 @@ install(FILES "${MESHLIFT_LINKS_DIR}/meshlift" DESTINATION "${CMAKE_INSTALL_BIND
         COMPONENT meshlift)
 install(FILES "${MESHLIFT_MAN_PAGE}" "${MESHLIFT_LINKS_DIR}/meshlift.1"
         DESTINATION "${CMAKE_INSTALL_MANDIR}/man1" COMPONENT meshlift)
+# Folders converted in batches on other machines, through GNU parallel over ssh: the
+# script goes beside the program, where it looks for it first.
+install(PROGRAMS "${PROJECT_SOURCE_DIR}/scripts/meshlift-batch" DESTINATION "${CMAKE_INSTALL_BINDIR}"
+        COMPONENT meshlift)
+install(FILES "${PROJECT_SOURCE_DIR}/doc/meshlift-batch.1" DESTINATION "${CMAKE_INSTALL_MANDIR}/man1"
+        COMPONENT meshlift)
 # bash-completion loads a command's completion from the file named after it.
 install(FILES "${PROJECT_SOURCE_DIR}/packaging/bash-completion/meshlift" "${MESHLIFT_LINKS_DIR}/Meshlift"
         DESTINATION "${CMAKE_INSTALL_DATAROOTDIR}/bash-completion/completions" COMPONENT meshlift)
@@ -74,7 +80,8 @@ string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
     "vertices as nodes and its faces as triangles, or as quads joined along"
     "the faces' visible edges. The scene is read as a stream, so large files"
     "convert in little memory. meshlift-preview draws a scene document as a"
-    "PNG picture from the document's own camera.")
+    "PNG picture from the document's own camera, and meshlift-batch converts"
+    "a folder of scenes in batches on several machines with GNU parallel.")
 set(CPACK_STRIP_FILES ON)
 # Each Debian package's description begins with its own summary line.
 set(CPACK_PROJECT_CONFIG_FILE "${CMAKE_CURRENT_LIST_DIR}/cpack_project_config.cmake")
@@ -88,9 +95,15 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 # Debian keeps manual pages gzip-compressed; the install tree keeps the plain page.
-set(CPACK_PRE_BUILD_SCRIPTS "${CMAKE_CURRENT_LIST_DIR}/compress_man_pages.cmake")
+# Before and after the packages are built, cpack says where their dependencies come
+# from and what they are.
+set(CPACK_PRE_BUILD_SCRIPTS "${CMAKE_CURRENT_LIST_DIR}/compress_man_pages.cmake"
+                            "${CMAKE_CURRENT_LIST_DIR}/debian_dependencies.cmake")
+set(CPACK_POST_BUILD_SCRIPTS "${CMAKE_CURRENT_LIST_DIR}/debian_dependencies.cmake")
 
 set(CPACK_DEBIAN_MESHLIFT_PACKAGE_NAME meshlift)
+# meshlift-batch spreads its batches with GNU parallel over ssh, copied with rsync.
+set(CPACK_DEBIAN_MESHLIFT_PACKAGE_SUGGESTS "parallel, openssh-client, rsync")
 set(CPACK_DEBIAN_MESHLIFT_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION_SUMMARY}\n${CPACK_PACKAGE_DESCRIPTION}")
 
 set(CPACK_DEBIAN_DEV_PACKAGE_NAME libmeshlift-dev)
