@@ -1,67 +1,70 @@
 #!/usr/bin/env python3
 """Exits with 0 when two PNG pictures (8-bit RGB or RGBA, not interlaced) hold the same
-pixels, whatever their compression; otherwise prints where they first differ."""
+pixels, whatever their compression; otherwise prints where they first differ. The web
+page's test decodes pictures with the same png_rgb."""
 import struct
 import sys
 import zlib
 
 
-def pixels(path):
-    data = open(path, "rb").read()
-    if data[:8] != b"\x89PNG\r\n\x1a\n":
-        sys.exit(f"{path}: not a PNG")
-    at, idat = 8, b""
+def png_rgb(data):
+    """The rows of an 8-bit RGB or RGBA PNG as RGB, decoded with every filter type."""
+    assert data[:8] == b"\x89PNG\r\n\x1a\n"
+    at, idat, width, height, channels = 8, b"", 0, 0, 3
     while at < len(data):
         size, kind = struct.unpack(">I4s", data[at:at + 8])
         body = data[at + 8:at + 8 + size]
         if kind == b"IHDR":
             width, height, depth, colour, _, _, interlace = struct.unpack(">IIBBBBB", body)
-            if depth != 8 or colour not in (2, 6) or interlace:
-                sys.exit(f"{path}: only 8-bit RGB or RGBA pictures are compared")
+            assert depth == 8 and colour in (2, 6) and interlace == 0, "8-bit RGB or RGBA"
+            channels = 3 if colour == 2 else 4
         elif kind == b"IDAT":
             idat += body
         at += 12 + size
-    channels = 3 if colour == 2 else 4
-    stride = width * channels
     raw = zlib.decompress(idat)
+    stride = width * channels
     rows, previous = [], bytearray(stride)
     for y in range(height):
-        kind = raw[y * (stride + 1)]
+        filter_type = raw[y * (stride + 1)]
         row = bytearray(raw[y * (stride + 1) + 1:(y + 1) * (stride + 1)])
         for x in range(stride):
             left = row[x - channels] if x >= channels else 0
             up = previous[x]
             corner = previous[x - channels] if x >= channels else 0
-            if kind == 1:
+            if filter_type == 1:
                 row[x] = (row[x] + left) & 255
-            elif kind == 2:
+            elif filter_type == 2:
                 row[x] = (row[x] + up) & 255
-            elif kind == 3:
+            elif filter_type == 3:
                 row[x] = (row[x] + (left + up) // 2) & 255
-            elif kind == 4:
+            elif filter_type == 4:
                 p = left + up - corner
                 pa, pb, pc = abs(p - left), abs(p - up), abs(p - corner)
-                row[x] = (row[x] + (left if pa <= pb and pa <= pc else up if pb <= pc else corner)) & 255
-        rgb = bytes(b for i, b in enumerate(row) if i % channels < 3)
-        rows.append(rgb)
+                nearest = left if pa <= pb and pa <= pc else up if pb <= pc else corner
+                row[x] = (row[x] + nearest) & 255
+        rows.append(bytes(row) if channels == 3 else rgb_of_rgba(row))
         previous = row
-    return width, height, rows
+    return width, height, b"".join(rows)
+
+
+def rgb_of_rgba(rgba):
+    return bytes(b for i, b in enumerate(rgba) if i % 4 != 3)
 
 
 def main():
-    first, second = sys.argv[1], sys.argv[2]
-    if open(first, "rb").read() == open(second, "rb").read():
+    first, second = (open(path, "rb").read() for path in sys.argv[1:3])
+    if first == second:
         return 0
-    a, b = pixels(first), pixels(second)
+    a, b = png_rgb(first), png_rgb(second)
     if a[:2] != b[:2]:
         print(f"sizes differ: {a[0]}x{a[1]} and {b[0]}x{b[1]}")
         return 1
-    for y, (ra, rb) in enumerate(zip(a[2], b[2])):
-        if ra != rb:
-            x = next(i for i in range(len(ra)) if ra[i] != rb[i]) // 3
-            print(f"first difference at pixel ({x}, {y})")
-            return 1
+    if a[2] != b[2]:
+        at = next(i for i in range(len(a[2])) if a[2][i] != b[2][i]) // 3
+        print(f"first difference at pixel ({at % a[0]}, {at // a[0]})")
+        return 1
     return 0
 
 
-sys.exit(main())
+if __name__ == "__main__":
+    sys.exit(main())

@@ -2,8 +2,8 @@
 
 // What the programs need of the operating system beyond the library's API: their
 // arguments, the process's setup, the console, and files that are replaced whole.
-// One implementation per platform (program_support_posix.cpp, _windows.cpp); the
-// library itself never calls these.
+// One implementation per platform (program_support_posix.cpp, _windows.cpp), and
+// program_support.cpp for what is the same everywhere; the library never calls these.
 
 #include <string>
 #include <string_view>

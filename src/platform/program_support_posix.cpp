@@ -42,21 +42,6 @@ void prepareProcess() {
     std::signal(SIGPIPE, SIG_IGN);
 }
 
-void writeStandardOutput(std::string_view bytes) {
-    (void)writeAll(standardOutput(), bytes.data(), bytes.size());
-}
-
-void writeConsoleLine(std::string_view line) {
-    std::string text(line);
-    text += '\n';
-    writeStandardOutput(text);
-}
-
-bool isSameFile(const char* first, const char* second) {
-    const std::optional<FileIdentity> a = identityOfPath(first);
-    return a && a == identityOfPath(second);
-}
-
 bool isStream(const char* path) {
     struct stat status {};
     return ::stat(path, &status) == 0 && !S_ISREG(status.st_mode) && !S_ISDIR(status.st_mode);

@@ -63,21 +63,6 @@ void prepareProcess() {
     ::_setmode(::_fileno(stdout), _O_BINARY);
 }
 
-void writeStandardOutput(std::string_view bytes) {
-    (void)writeAll(standardOutput(), bytes.data(), bytes.size());
-}
-
-void writeConsoleLine(std::string_view line) {
-    std::string text(line);
-    text += "\r\n";
-    writeStandardOutput(text);
-}
-
-bool isSameFile(const char* first, const char* second) {
-    const std::optional<FileIdentity> a = identityOfPath(first);
-    return a && a == identityOfPath(second);
-}
-
 bool isStream(const char* path) {
     const std::wstring wide = widen(path);
     if (wide.empty()) return false;

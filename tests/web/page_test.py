@@ -43,6 +43,8 @@ from selenium.webdriver.common.by import By
 from selenium.webdriver.support.ui import Select
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+sys.path.insert(0, os.path.join(ROOT, "tests"))
+from same_pixels import png_rgb, rgb_of_rgba  # noqa: E402  (the tests folder, above)
 CHROMIUM_FLAGS = ["--headless", "--no-sandbox", "--disable-gpu", "--disable-quic",
                   "--no-first-run", "--disable-background-networking",
                   "--disable-component-update", "--disable-sync"]
@@ -67,50 +69,6 @@ def run(command, cwd):
 def document_name(name):
     dot = name.rfind(".")
     return (name[:dot] if dot > 0 else name) + ".xml"
-
-
-def png_rgb(data):
-    """The rows of an 8-bit RGB or RGBA PNG as RGB, decoded with every filter type."""
-    assert data[:8] == b"\x89PNG\r\n\x1a\n"
-    at, idat, width, height, channels = 8, b"", 0, 0, 3
-    while at < len(data):
-        size, kind = struct.unpack(">I4s", data[at:at + 8])
-        body = data[at + 8:at + 8 + size]
-        if kind == b"IHDR":
-            width, height, depth, colour, _, _, interlace = struct.unpack(">IIBBBBB", body)
-            assert depth == 8 and colour in (2, 6) and interlace == 0, "8-bit RGB or RGBA"
-            channels = 3 if colour == 2 else 4
-        elif kind == b"IDAT":
-            idat += body
-        at += 12 + size
-    raw = zlib.decompress(idat)
-    stride = width * channels
-    rows, previous = [], bytearray(stride)
-    for y in range(height):
-        filter_type = raw[y * (stride + 1)]
-        row = bytearray(raw[y * (stride + 1) + 1:(y + 1) * (stride + 1)])
-        for x in range(stride):
-            left = row[x - channels] if x >= channels else 0
-            up = previous[x]
-            corner = previous[x - channels] if x >= channels else 0
-            if filter_type == 1:
-                row[x] = (row[x] + left) & 255
-            elif filter_type == 2:
-                row[x] = (row[x] + up) & 255
-            elif filter_type == 3:
-                row[x] = (row[x] + (left + up) // 2) & 255
-            elif filter_type == 4:
-                p = left + up - corner
-                pa, pb, pc = abs(p - left), abs(p - up), abs(p - corner)
-                nearest = left if pa <= pb and pa <= pc else up if pb <= pc else corner
-                row[x] = (row[x] + nearest) & 255
-        rows.append(bytes(row) if channels == 3 else rgb_of_rgba(row))
-        previous = row
-    return width, height, b"".join(rows)
-
-
-def rgb_of_rgba(rgba):
-    return bytes(b for i, b in enumerate(rgba) if i % 4 != 3)
 
 
 class Native:
