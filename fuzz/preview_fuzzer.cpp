@@ -5,14 +5,13 @@
 // and fitting moves the camera but never changes which polygons the scene holds.
 #include "meshlift/preview.h"
 #include "preview/document_reader.h"
+#include "preview/preview_render.h"
 #include "preview/scene_settings.h"
 
-#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string_view>
 
 using namespace meshlift;
@@ -43,22 +42,6 @@ class SizeProbe final : public SceneVisitor {
     long pixels = 0;
 };
 
-// The document in blocks of at most `block` bytes, as a pipe hands them over.
-DocumentReader readerOf(std::string_view bytes, std::size_t block, std::size_t& at) {
-    DocumentReader reader;
-    reader.read = [bytes, block, &at](char* buffer, std::size_t capacity) {
-        const std::size_t size = std::min({capacity, block, bytes.size() - at});
-        std::memcpy(buffer, bytes.data() + at, size);
-        at += size;
-        return static_cast<std::ptrdiff_t>(size);
-    };
-    reader.rewind = [&at]() {
-        at = 0;
-        return true;
-    };
-    return reader;
-}
-
 [[noreturn]] void fail(const char* what) {
     std::fprintf(stderr, "%s\n", what);
     std::abort();
@@ -71,7 +54,7 @@ long polygons(const PreviewReport& report) {
 PreviewReport draw(std::string_view bytes, const PreviewOptions& options, std::size_t block) {
     std::size_t at = 0;
     PreviewImage image;
-    const PreviewReport report = renderPreview(readerOf(bytes, block, at), options, image);
+    const PreviewReport report = renderPreview(memoryDocument(bytes, at, block), options, image);
     if (report.pictureDrawn()) {
         if (image.width < 1 || image.height < 1 ||
             image.rgba.size() != static_cast<std::size_t>(image.width) * image.height * 4)
@@ -94,7 +77,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
     SizeProbe probe;
     std::size_t at = 0;
-    (void)readDocument(readerOf(bytes, bytes.size(), at).read, probe);
+    (void)readDocument(memoryDocument(bytes, at).read, probe);
     if (probe.pixels > kMaxFuzzPixels) return -1; // not kept in the corpus either
 
     const PreviewReport plain = draw(bytes, {}, bytes.size());

@@ -3,8 +3,6 @@
 #include "platform/file_system.h"
 #include "preview/preview_render.h"
 
-#include <algorithm>
-#include <cstring>
 #include <string>
 
 namespace meshlift {
@@ -111,18 +109,7 @@ PreviewReport renderPreviewFile(std::string_view path, const PreviewOptions& opt
 PreviewReport renderPreviewBuffer(std::string_view text, const PreviewOptions& options,
                                   PreviewImage& image) noexcept {
     std::size_t at = 0;
-    DocumentReader document;
-    document.read = [&](char* buffer, std::size_t capacity) {
-        const std::size_t size = std::min(capacity, text.size() - at);
-        std::memcpy(buffer, text.data() + at, size);
-        at += size;
-        return static_cast<std::ptrdiff_t>(size);
-    };
-    document.rewind = [&at]() {
-        at = 0;
-        return true;
-    };
-    return render(document, options, image);
+    return render(preview::memoryDocument(text, at), options, image);
 }
 
 } // namespace meshlift

@@ -1,6 +1,24 @@
 #include "preview/preview_render.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace meshlift::detail::preview {
+
+DocumentReader memoryDocument(std::string_view text, std::size_t& at, std::size_t block) {
+    DocumentReader document;
+    document.read = [text, block, &at](char* buffer, std::size_t capacity) {
+        const std::size_t size = std::min({capacity, block, text.size() - at});
+        std::memcpy(buffer, text.data() + at, size);
+        at += size;
+        return static_cast<std::ptrdiff_t>(size);
+    };
+    document.rewind = [&at]() {
+        at = 0;
+        return true;
+    };
+    return document;
+}
 
 Preview renderDocument(const DocumentReader& document, bool fit, std::optional<Vec3> from) {
     Preview preview;

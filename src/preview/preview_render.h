@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace meshlift::detail::preview {
@@ -27,6 +28,11 @@ struct Preview {
         return outcome == ReadOutcome::complete || outcome == ReadOutcome::truncated;
     }
 };
+
+// A document held in memory, handed over at most `block` bytes a read, as a pipe might;
+// `at` is where the next read starts. Both `text` and `at` must outlive the reader.
+[[nodiscard]] DocumentReader memoryDocument(std::string_view text, std::size_t& at,
+                                            std::size_t block = SIZE_MAX);
 
 // Reads the document once (twice with `fit`: first for the scene's bounds) and draws it;
 // `from` (which implies `fit`) is the direction to look from at the fitted scene.

@@ -2,8 +2,6 @@
 
 #include "preview/shading.h"
 
-#include <algorithm>
-
 namespace meshlift::detail::preview::test {
 
 std::string flatObject(std::string_view id, std::string_view colour) {
@@ -37,18 +35,7 @@ std::string objectElement(std::string_view start, std::initializer_list<std::str
 
 Preview renderText(const meshlift::detail::test::TempDir&, std::string_view document, bool fit) {
     std::size_t at = 0;
-    DocumentReader reader;
-    reader.read = [&](char* buffer, std::size_t capacity) {
-        const std::size_t size = std::min(capacity, document.size() - at);
-        document.copy(buffer, size, at);
-        at += size;
-        return static_cast<std::ptrdiff_t>(size);
-    };
-    reader.rewind = [&at]() {
-        at = 0;
-        return true;
-    };
-    return renderDocument(reader, fit);
+    return renderDocument(memoryDocument(document, at), fit);
 }
 
 std::uint32_t pixel(const Preview& preview, int column, int row) {
