@@ -1,8 +1,10 @@
 // Runs the whole conversion on arbitrary bytes, in both modes, from memory into
 // memory. Besides the sanitizers it checks what must hold for every input: the
-// result does not depend on the window size nor on the look-ahead memo, and the
-// document is always a complete scene.
+// result does not depend on the window size nor on the look-ahead memo, the
+// document is always a complete scene, and a UTF-16 input converts as its text
+// decoded in one piece.
 #include "ase/input_file.h"
+#include "ase/utf16_text.h"
 #include "library/scene_conversion.h"
 #include "scene/line_sink.h"
 #include "scene/scene_lines.h"
@@ -12,6 +14,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -48,7 +51,17 @@ bool endsWith(std::string_view text, std::string_view tail) {
     return text.size() >= tail.size() && text.substr(text.size() - tail.size()) == tail;
 }
 
-void checkMode(std::string_view bytes, Mode mode, std::size_t smallBlock) {
+// The whole text of a UTF-16 input, decoded at once; the input itself otherwise.
+std::string textOf(std::string_view bytes) {
+    const std::optional<ByteOrder> order = utf16ByteOrder(bytes);
+    if (!order) return std::string(bytes);
+    std::string text(maxDecodedSize(bytes.size() - 2), '\0');
+    const auto* raw = reinterpret_cast<const unsigned char*>(bytes.data()) + 2;
+    text.resize(decodeUtf16(raw, bytes.size() - 2, *order, true, text.data()).produced);
+    return text;
+}
+
+void checkMode(std::string_view bytes, std::string_view text, Mode mode, std::size_t smallBlock) {
     const Result reference = convert(bytes, mode, InputFile::kBlockSize, true);
     const std::string_view document = reference.document;
     if (document.substr(0, kSceneStartLine.size()) != kSceneStartLine ||
@@ -60,6 +73,8 @@ void checkMode(std::string_view bytes, Mode mode, std::size_t smallBlock) {
         fail("a small window changes the result", mode, smallBlock);
     if (convert(bytes, mode, smallBlock, false) != reference)
         fail("the look-ahead memo changes the result", mode, smallBlock);
+    if (text != bytes && convert(text, mode, InputFile::kBlockSize, true) != reference)
+        fail("UTF-16 reads differently from its text", mode, InputFile::kBlockSize);
 }
 
 // Whether the line holds a decimal integer from 100000 to 2147483647.
@@ -113,11 +128,12 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-    if (asksForHugeOutput(bytes)) return -1; // not kept in the corpus either
+    const std::string text = textOf(bytes);
+    if (asksForHugeOutput(text)) return -1; // not kept in the corpus either
     // Windows from 32 to 4112 bytes put window boundaries inside keywords, lines
     // and line ends of small inputs.
     const std::size_t smallBlock = 32 + (size > 0 ? std::size_t{data[size - 1]} * 16 : 0);
-    if (runTri) checkMode(bytes, Mode::tri, smallBlock);
-    if (runQuad) checkMode(bytes, Mode::quad, smallBlock);
+    if (runTri) checkMode(bytes, text, Mode::tri, smallBlock);
+    if (runQuad) checkMode(bytes, text, Mode::quad, smallBlock);
     return 0;
 }

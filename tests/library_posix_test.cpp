@@ -3,6 +3,7 @@
 #include "meshlift/meshlift.h"
 #include "shell_support.h"
 #include "test_support.h"
+#include "utf16_scenes.h"
 
 #include <gtest/gtest.h>
 
@@ -99,4 +100,28 @@ TEST(Library, DescriptorWhoseCopyCannotBeWrittenIsReportedAsTheProgramDoes) {
     int status = 0;
     ASSERT_EQ(::waitpid(child, &status, 0), child);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+}
+
+// A UTF-16 scene from a pipe is copied whole, though its code units hold the byte 0x1A
+// that ends other inputs, also when its byte-order mark comes in two reads.
+TEST(Library, Utf16DescriptorIsCopiedWholeAndReadAsText) {
+    const std::string text = utf16TestScene();
+    const std::string utf16 = utf16Bytes(utf16Units(text), meshlift::detail::ByteOrder::bigEndian);
+    int pipeEnds[2];
+    ASSERT_EQ(::pipe(pipeEnds), 0);
+    std::thread writer([&] {
+        (void)!::write(pipeEnds[1], utf16.data(), 1);
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        (void)!::write(pipeEnds[1], utf16.data() + 1, utf16.size() - 1);
+        ::close(pipeEnds[1]);
+    });
+    Lines fromPipe, fromText;
+    const int exitCode =
+        meshlift::convertDescriptor(pipeEnds[0], meshlift::Mode::tri, collect(fromPipe)).exitCode;
+    writer.join();
+    ::close(pipeEnds[0]);
+    EXPECT_EQ(exitCode, 0);
+    (void)meshlift::convertBuffer(text, meshlift::Mode::tri, collect(fromText));
+    EXPECT_EQ(fromPipe.document, fromText.document);
+    EXPECT_NE(fromPipe.document.find("second"), std::string::npos);
 }

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "ase/utf16_text.h"
 #include "platform/file_system.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <limits>
+#include <memory>
 #include <string_view>
 
 namespace meshlift::detail {
@@ -18,7 +20,8 @@ using ReadAtFunction = std::ptrdiff_t (*)(const void* context, std::uint64_t off
 // Where the bytes of the ASE input come from: a file read by absolute offsets, a block
 // of memory read the same way (tests and fuzzing), or the library caller's reads.
 // Every input that is not a regular file is spooled into a temporary file first, so
-// that any offset can be read again.
+// that any offset can be read again. An input that starts with a UTF-16 byte-order mark
+// is read as the UTF-8 text it holds: offsets are then offsets in that text.
 struct InputSource {
     static constexpr char kEndMark = 0x1A; // ends the input, as in DOS text files
 
@@ -31,6 +34,7 @@ struct InputSource {
     std::uint64_t end = kUnknownEnd;      // logical end, once known
     std::uint64_t checkedForMark = 0;     // bytes below this hold no end mark
     bool readFailed = false;              // a read failed; the input ends there for good
+    std::unique_ptr<Utf16Text> utf16;     // set when the input is UTF-16
 };
 
 enum class InputOpenResult { opened, cannotOpen, cannotRead };
