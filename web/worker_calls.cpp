@@ -4,12 +4,12 @@
 #include "meshlift/meshlift.h"
 #include "meshlift/preview.h"
 #include "platform/page_support.h"
-#include "preview_report.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace {
 
@@ -88,12 +88,9 @@ extern "C" int meshlift_preview(const char* name, int fit) {
     meshlift::PreviewImage image;
     const meshlift::PreviewReport preview = meshlift::renderPreview(document, options, image);
     platform::forgetBlob();
-    if (!preview.pictureDrawn()) {
-        platform::handReportLine(meshlift::cli::previewFailure(preview, name));
-        return 1;
-    }
-    platform::handPicture(image.rgba.data(), image.width, image.height);
-    for (const std::string& line : meshlift::cli::previewReport(preview, fit != 0))
+    const std::vector<std::string> report = meshlift::previewReportLines(preview, name, fit != 0);
+    if (preview.pictureDrawn()) platform::handPicture(image.rgba.data(), image.width, image.height);
+    for (const std::string& line : report)
         platform::handReportLine(line);
-    return 0;
+    return preview.pictureDrawn() ? 0 : 1;
 }

@@ -117,4 +117,10 @@ struct SceneReader {
                                                 const LineCallback& onLine,
                                                 std::string_view inputName = "scene.ASE") noexcept;
 
+// A file that could not be used, and the console line that reports it as the programs
+// print it, without its line break: "Error opening file : PATH !", "Error creating
+// file : PATH !", "Error reading file : PATH !", "Error writing file : PATH !".
+enum class FileProblem { cannotOpen, cannotCreate, cannotRead, cannotWrite };
+[[nodiscard]] MESHLIFT_API std::string fileProblemLine(FileProblem problem, std::string_view path);
+
 } // namespace meshlift

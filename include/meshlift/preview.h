@@ -103,4 +103,11 @@ struct DocumentReader {
                                                              const PreviewOptions& options,
                                                              PreviewImage& image) noexcept;
 
+// What meshlift-preview prints about a preview, one line each, without line ends: for a
+// picture that was not drawn, the one line that says why, naming the document as
+// `documentName`; else the report's figures and, when nothing shows, what to try (which
+// depends on whether `fit` was asked for). The web page shows the same lines.
+[[nodiscard]] MESHLIFT_API std::vector<std::string>
+previewReportLines(const PreviewReport& report, std::string_view documentName, bool fit);
+
 } // namespace meshlift

@@ -1,8 +1,8 @@
+#include "meshlift/meshlift.h"
 #include "meshlift/preview.h"
-#include "platform/program_support.h"
 #include "png_writer.h"
-#include "preview_report.h"
 #include "program.h"
+#include "program_support.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -13,11 +13,11 @@
 
 namespace {
 
-namespace platform = meshlift::detail::platform;
 using meshlift::PreviewReport;
+using namespace meshlift::cli;
 
 void say(const std::string& line) {
-    platform::writeConsoleLine(line);
+    printLine(line);
 }
 
 // "X,Y,Z": three finite numbers, not all zero.
@@ -37,7 +37,7 @@ std::optional<meshlift::PreviewPoint> direction(const char* text) {
 } // namespace
 
 int runProgram(int argc, char** argv) {
-    platform::prepareProcess();
+    prepareProcess();
     std::vector<std::string_view> paths;
     meshlift::PreviewOptions options;
     bool usable = true;
@@ -60,28 +60,27 @@ int runProgram(int argc, char** argv) {
     const bool fit = options.fit;
     const std::string document(paths[0]);
     const std::string picture(paths[1]);
-    if (platform::isSameFile(document.c_str(), picture.c_str())) {
-        say("Error creating file : " + picture + " !");
+    if (isSameFile(document.c_str(), picture.c_str())) {
+        say(meshlift::fileProblemLine(meshlift::FileProblem::cannotCreate, picture));
         return 1;
     }
     // A fitted camera reads the document twice: a pipe cannot give it a second time. A
     // document that cannot be opened at all is reported as such below, fitted or not.
-    if (fit && platform::isStream(document.c_str())) {
+    if (fit && isStream(document.c_str())) {
         say("Error : --fit reads the document twice and needs a regular file : " + document + " !");
         return 1;
     }
     meshlift::PreviewImage image;
     const PreviewReport preview = meshlift::renderPreviewFile(document, options, image);
-    if (!preview.pictureDrawn()) {
-        say(meshlift::cli::previewFailure(preview, document));
-        return 1;
+    const std::vector<std::string> report = meshlift::previewReportLines(preview, document, fit);
+    if (preview.pictureDrawn()) {
+        const std::string png = encodePng(image);
+        if (png.empty() || !replaceFileContents(picture.c_str(), png)) {
+            say(meshlift::fileProblemLine(meshlift::FileProblem::cannotWrite, picture));
+            return 1;
+        }
     }
-    const std::string png = meshlift::cli::encodePng(image);
-    if (png.empty() || !platform::replaceFileContents(picture.c_str(), png)) {
-        say("Error writing file : " + picture + " !");
-        return 1;
-    }
-    for (const std::string& line : meshlift::cli::previewReport(preview, fit))
+    for (const std::string& line : report)
         say(line);
-    return 0;
+    return preview.pictureDrawn() ? 0 : 1;
 }

@@ -1,29 +1,27 @@
 #include "command_line.h"
 #include "meshlift/meshlift.h"
-#include "platform/program_support.h"
 #include "program.h"
+#include "program_support.h"
 
 namespace {
 
-namespace platform = meshlift::detail::platform;
-
 // Each console line of the conversion leaves in one write as soon as it is complete.
 void writeToConsole(meshlift::LineKind, std::string_view line) {
-    platform::writeStandardOutput(line);
+    meshlift::cli::writeStandardOutput(line);
 }
 
 } // namespace
 
 int runProgram(int argc, char** argv) {
     using namespace meshlift::cli;
-    platform::prepareProcess();
+    prepareProcess();
     CommandLine commandLine;
     switch (parseCommandLine(argc, argv, commandLine)) {
     case CommandLineError::invalidMode:
-        platform::writeConsoleLine(kInvalidMode);
+        printLine(kInvalidMode);
         [[fallthrough]];
     case CommandLineError::argumentCount:
-        platform::writeConsoleLine(kUsage);
+        printLine(kUsage);
         return 1;
     case CommandLineError::none:
         break;

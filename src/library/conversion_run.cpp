@@ -8,14 +8,11 @@
 #include <string>
 
 namespace meshlift::detail {
-namespace {
-
-int fail(LineSink& console, const console::PathMessage& message, std::string_view path) {
+int reportFileFailure(LineSink& console, const console::PathMessage& message,
+                      std::string_view path) {
     writeConsoleLine(console, message.before, path, message.after);
     return 1;
 }
-
-} // namespace
 
 int runConversion(std::string_view inputPathText, std::string_view outputPathText, Mode mode,
                   LineSink& console) {
@@ -24,21 +21,22 @@ int runConversion(std::string_view inputPathText, std::string_view outputPathTex
     InputFile input;
     switch (openInputFile(input, inputPath.c_str())) {
     case InputOpenResult::cannotOpen:
-        return fail(console, console::kCannotOpen, inputPath);
+        return reportFileFailure(console, console::kCannotOpen, inputPath);
     case InputOpenResult::cannotRead:
-        return fail(console, console::kCannotRead, inputPath);
+        return reportFileFailure(console, console::kCannotRead, inputPath);
     case InputOpenResult::opened:
         break;
     }
     std::optional<DocumentFile> output = createDocument(outputPath.c_str(), input.source.identity);
-    if (!output) return fail(console, console::kCannotCreate, outputPath);
+    if (!output) return reportFileFailure(console, console::kCannotCreate, outputPath);
 
     LineSink document = fileSink(output->handle);
     const bool converted = convertScene(input, document, console, mode, inputPath);
     input.source.file.close();
     const bool closed = output->owned.close();
-    if (!converted) return fail(console, console::kCannotRead, inputPath);
-    if (document.failed || !closed) return fail(console, console::kCannotWrite, outputPath);
+    if (!converted) return reportFileFailure(console, console::kCannotRead, inputPath);
+    if (document.failed || !closed)
+        return reportFileFailure(console, console::kCannotWrite, outputPath);
     return 0;
 }
 

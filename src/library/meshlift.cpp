@@ -51,17 +51,12 @@ struct CallbackSinks {
     CallbackSinks& operator=(const CallbackSinks&) = delete;
 };
 
-int reportPath(LineSink& console, const console::PathMessage& message, std::string_view path) {
-    writeConsoleLine(console, message.before, path, message.after);
-    return 1;
-}
-
 // Converts an opened input into the callback, and reports as the program does when
 // a read fails on the way.
 int convertIntoCallback(InputFile& input, CallbackSinks& sinks, Mode mode,
                         std::string_view inputName) {
     const bool converted = convertScene(input, sinks.document, sinks.console, mode, inputName);
-    if (!converted) reportPath(sinks.console, console::kCannotRead, inputName);
+    if (!converted) reportFileFailure(sinks.console, console::kCannotRead, inputName);
     return converted && !sinks.stopped ? 0 : 1;
 }
 
@@ -72,8 +67,8 @@ int convertIntoCallback(InputFile& input, CallbackSinks& sinks, Mode mode,
 
 int runWithConsole(std::string_view inputPath, std::string_view outputPath, Mode mode,
                    LineSink& console) {
-    if (holdsNul(inputPath)) return reportPath(console, console::kCannotOpen, inputPath);
-    if (holdsNul(outputPath)) return reportPath(console, console::kCannotCreate, outputPath);
+    if (holdsNul(inputPath)) return reportFileFailure(console, console::kCannotOpen, inputPath);
+    if (holdsNul(outputPath)) return reportFileFailure(console, console::kCannotCreate, outputPath);
     return runConversion(inputPath, outputPath, mode, console);
 }
 
@@ -137,9 +132,9 @@ Result convertDescriptor(int fd, Mode mode, const LineCallback& onLine,
         InputFile input;
         switch (openStreamSource(input.source, platform::handleOfDescriptor(fd))) {
         case InputOpenResult::cannotOpen:
-            return Result{reportPath(sinks.console, console::kCannotOpen, inputName), {}};
+            return Result{reportFileFailure(sinks.console, console::kCannotOpen, inputName), {}};
         case InputOpenResult::cannotRead:
-            return Result{reportPath(sinks.console, console::kCannotRead, inputName), {}};
+            return Result{reportFileFailure(sinks.console, console::kCannotRead, inputName), {}};
         case InputOpenResult::opened:
             break;
         }
@@ -154,13 +149,27 @@ Result convertReader(const SceneReader& scene, Mode mode, const LineCallback& on
     try {
         CallbackSinks sinks(onLine);
         if (!scene.readAt || !opensAtAll(scene))
-            return Result{reportPath(sinks.console, console::kCannotOpen, inputName), {}};
+            return Result{reportFileFailure(sinks.console, console::kCannotOpen, inputName), {}};
         InputFile input;
         openReaderSource(input.source, readThroughCaller, &scene, scene.size);
         return Result{convertIntoCallback(input, sinks, mode, inputName), {}};
     } catch (...) {
         return Result{1, {}};
     }
+}
+
+std::string fileProblemLine(FileProblem problem, std::string_view path) {
+    switch (problem) {
+    case FileProblem::cannotOpen:
+        return console::lineAbout(console::kCannotOpen, path);
+    case FileProblem::cannotCreate:
+        return console::lineAbout(console::kCannotCreate, path);
+    case FileProblem::cannotRead:
+        return console::lineAbout(console::kCannotRead, path);
+    case FileProblem::cannotWrite:
+        break;
+    }
+    return console::lineAbout(console::kCannotWrite, path);
 }
 
 } // namespace meshlift

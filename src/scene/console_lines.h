@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <string_view>
 
 // Every line that a conversion writes on the console, in one place, as users and
@@ -12,6 +13,13 @@ struct PathMessage {
     std::string_view before;
     std::string_view after;
 };
+// The message's whole line about `path`, without its line break.
+[[nodiscard]] inline std::string lineAbout(const PathMessage& message, std::string_view path) {
+    std::string line(message.before);
+    line.append(path).append(message.after);
+    return line;
+}
+
 inline constexpr PathMessage kCannotOpen{"Error opening file : ", " !"};
 inline constexpr PathMessage kCannotCreate{"Error creating file : ", " !"};
 inline constexpr PathMessage kCannotRead{"Error reading file : ", " !"};

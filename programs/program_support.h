@@ -2,14 +2,14 @@
 
 // What the programs need of the operating system beyond the library's API: their
 // arguments, the process's setup, the console, and files that are replaced whole.
-// One implementation per platform (program_support_posix.cpp, _windows.cpp), and
-// program_support.cpp for what is the same everywhere; the library never calls these.
+// One implementation per platform (program_support_posix.cpp, _windows.cpp); the
+// library has its own file layer and never calls these.
 
 #include <string>
 #include <string_view>
 #include <vector>
 
-namespace meshlift::detail::platform {
+namespace meshlift::cli {
 
 // The arguments of a wide entry point (Windows' wmain) as UTF-8, so that any file
 // name opens, whatever the code page.
@@ -26,7 +26,7 @@ void writeStandardOutput(std::string_view bytes);
 
 // Writes the line and the platform's line break (LF; CR LF on Windows) to standard
 // output in one write, so that it is there at once.
-void writeConsoleLine(std::string_view line);
+void printLine(std::string_view line);
 
 // Whether both names lead to one existing file.
 [[nodiscard]] bool isSameFile(const char* first, const char* second);
@@ -42,4 +42,4 @@ void writeConsoleLine(std::string_view line);
 // stays what it is. False when any step fails; the temporary file is then gone.
 [[nodiscard]] bool replaceFileContents(const char* path, std::string_view bytes);
 
-} // namespace meshlift::detail::platform
+} // namespace meshlift::cli

@@ -1,8 +1,10 @@
-#include "preview_report.h"
+// The preview's report lines, as meshlift-preview prints them and the web page shows them.
+#include "meshlift/preview.h"
+#include "scene/console_lines.h"
 
 #include <cstdio>
 
-namespace meshlift::cli {
+namespace meshlift {
 namespace {
 
 std::string number(double value) {
@@ -19,13 +21,12 @@ std::string point(PreviewPoint p) {
     return text;
 }
 
-} // namespace
-
-std::string previewFailure(const PreviewReport& preview, std::string_view document) {
+// The line for a preview that drew no picture; empty when the picture was drawn.
+std::string failureLine(const PreviewReport& preview, std::string_view document) {
     const std::string name(document);
     switch (preview.outcome) {
     case PreviewOutcome::unreadable:
-        return "Error opening file : " + name + " !";
+        return detail::console::lineAbout(detail::console::kCannotOpen, name);
     case PreviewOutcome::notScene:
         return "Error : " + name + " is not a scene document !";
     case PreviewOutcome::unusableScene:
@@ -37,7 +38,11 @@ std::string previewFailure(const PreviewReport& preview, std::string_view docume
     return {};
 }
 
-std::vector<std::string> previewReport(const PreviewReport& preview, bool fit) {
+} // namespace
+
+std::vector<std::string> previewReportLines(const PreviewReport& preview,
+                                            std::string_view documentName, bool fit) {
+    if (!preview.pictureDrawn()) return {failureLine(preview, documentName)};
     std::vector<std::string> lines;
     if (preview.outcome == PreviewOutcome::truncated)
         lines.emplace_back("Warning : the document ends before </scene>; what it holds is drawn");
@@ -73,4 +78,4 @@ std::vector<std::string> previewReport(const PreviewReport& preview, bool fit) {
     return lines;
 }
 
-} // namespace meshlift::cli
+} // namespace meshlift
