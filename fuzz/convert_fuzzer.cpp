@@ -5,7 +5,7 @@
 // decoded in one piece.
 #include "ase/input_file.h"
 #include "ase/utf16_text.h"
-#include "library/scene_conversion.h"
+#include "scene/scene_conversion.h"
 #include "scene/line_sink.h"
 #include "scene/scene_lines.h"
 

@@ -2,7 +2,7 @@
 // soon as it is complete. A SOCK_SEQPACKET socket keeps the boundary of each write,
 // so the lines can be checked one write at a time.
 #include "ase/input_file.h"
-#include "library/scene_conversion.h"
+#include "scene/scene_conversion.h"
 #include "scene/line_sink.h"
 #include "test_support.h"
 

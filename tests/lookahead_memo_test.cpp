@@ -5,7 +5,7 @@
 // also with windows so small that every line crosses a window boundary.
 
 #include "ase/input_file.h"
-#include "library/scene_conversion.h"
+#include "scene/scene_conversion.h"
 #include "scene/line_sink.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 #include "test_support.h"
 
 #include "ase/input_file.h"
-#include "library/scene_conversion.h"
+#include "scene/scene_conversion.h"
 #include "platform/file_system.h"
 #include "scene/line_sink.h"
 

@@ -2,8 +2,8 @@
 
 #include "ase/input_file.h"
 #include "library/document_file.h"
-#include "library/scene_conversion.h"
 #include "scene/console_lines.h"
+#include "scene/scene_conversion.h"
 
 #include <string>
 

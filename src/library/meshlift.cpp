@@ -2,10 +2,10 @@
 
 #include "ase/input_file.h"
 #include "library/conversion_run.h"
-#include "library/scene_conversion.h"
 #include "platform/file_system.h"
 #include "scene/console_lines.h"
 #include "scene/line_sink.h"
+#include "scene/scene_conversion.h"
 
 namespace meshlift {
 

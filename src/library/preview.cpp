@@ -11,10 +11,6 @@ using namespace detail;
 
 namespace {
 
-PreviewPoint point(preview::Vec3 p) {
-    return {p.x, p.y, p.z};
-}
-
 PreviewOutcome outcomeOf(preview::ReadOutcome outcome) {
     switch (outcome) {
     case preview::ReadOutcome::complete:
@@ -32,28 +28,9 @@ PreviewOutcome outcomeOf(preview::ReadOutcome outcome) {
 }
 
 PreviewReport reportOf(preview::Preview& drawn, PreviewImage& image) {
-    PreviewReport report;
+    PreviewReport report = std::move(drawn.report);
     report.outcome = outcomeOf(drawn.outcome);
     report.problem = std::move(drawn.problem);
-    const preview::RenderCounts& counts = drawn.counts;
-    report.objects = counts.objects;
-    report.drawn = counts.drawn;
-    report.skipped = counts.skipped;
-    report.outside = counts.outside;
-    report.hasBounds = !counts.bounds.empty();
-    if (report.hasBounds) {
-        report.low = point(counts.bounds.low);
-        report.high = point(counts.bounds.high);
-    }
-    if (drawn.fitted) {
-        report.fitted = true;
-        report.camera = point(drawn.fitted->camera);
-        report.lookAt = point(drawn.fitted->lookAt);
-        report.up = point(drawn.fitted->up);
-        report.near = drawn.fitted->near;
-        report.turned = drawn.turned;
-    }
-    report.anyCovered = drawn.anyCovered;
     image.width = drawn.width;
     image.height = drawn.height;
     image.rgba = std::move(drawn.rgba);

@@ -22,7 +22,8 @@ DocumentReader memoryDocument(std::string_view text, std::size_t& at, std::size_
 
 Preview renderDocument(const DocumentReader& document, bool fit, std::optional<Vec3> from) {
     Preview preview;
-    std::optional<SceneSettings> settings;
+    std::optional<SceneSettings> settings; // the camera that fit chose
+    bool turned = false;                   // to face the flat scene it saw edge-on
     if (fit || from) {
         SceneSurvey survey;
         preview.outcome = readDocument(document.read, survey);
@@ -34,18 +35,26 @@ Preview renderDocument(const DocumentReader& document, bool fit, std::optional<V
         }
         const FitView view{from, survey.plane().normal(), survey.plane().mean()};
         if (const auto fitted = fittedCamera(survey.settings(), survey.bounds(), view)) {
-            preview.fitted = fitted->settings;
-            preview.turned = fitted->turned;
+            settings = fitted->settings;
+            turned = fitted->turned;
         }
-        settings = preview.fitted;
     }
     SceneRender render(settings);
     preview.outcome = readDocument(document.read, render);
     preview.problem = render.problem();
-    preview.counts = render.counts();
+    preview.report = render.figures();
+    if (settings) {
+        const auto point = [](Vec3 p) { return PreviewPoint{p.x, p.y, p.z}; };
+        preview.report.fitted = true;
+        preview.report.camera = point(settings->camera);
+        preview.report.lookAt = point(settings->lookAt);
+        preview.report.up = point(settings->up);
+        preview.report.near = settings->near;
+        preview.report.turned = turned;
+    }
     if (!preview.drawable()) return preview;
     const SampleBuffer& picture = *render.picture();
-    preview.anyCovered = picture.anyCovered();
+    preview.report.anyCovered = picture.anyCovered();
     preview.width = picture.width();
     preview.height = picture.height();
     preview.rgba = picture.resolve();

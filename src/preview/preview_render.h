@@ -13,13 +13,12 @@
 
 namespace meshlift::detail::preview {
 
+// A document drawn: how the reading ended, the report's figures as they are counted
+// (its outcome and problem are the library call's to set), and the picture.
 struct Preview {
     ReadOutcome outcome = ReadOutcome::unreadable;
     std::string problem; // the unusable scene attribute, when outcome is stopped
-    RenderCounts counts;
-    std::optional<SceneSettings> fitted; // the camera that fit chose
-    bool turned = false;                 // to face the flat scene it saw edge-on
-    bool anyCovered = false;
+    PreviewReport report;
     int width = 0;
     int height = 0;
     std::vector<std::uint8_t> rgba;

@@ -36,7 +36,7 @@ bool SceneRender::sceneStart(const Tag& scene) {
 }
 
 void SceneRender::objectStart(const Tag& object) {
-    ++counts_.objects;
+    ++figures_.objects;
     look_ = readObjectLook(object);
     nodes_.clear();
 }
@@ -47,7 +47,7 @@ void SceneRender::nodeDefined(std::string_view id, std::string_view xyz) {
         nodes_.define(id, nullptr);
         return;
     }
-    counts_.bounds.add(*point);
+    bounds_.add(*point);
     // Coordinates near the end of the double range leave the camera's frame.
     const Vec3 seen = camera_.toCameraSpace(*point);
     nodes_.define(id, isFinite(seen) ? &seen : nullptr);
@@ -69,14 +69,24 @@ void SceneRender::corner(std::string_view nodeId) {
 
 void SceneRender::polygonEnd() {
     if (cornerMissing_ || corners_.size() < 3) {
-        ++counts_.skipped;
+        ++figures_.skipped;
         return;
     }
     // A fan from the first corner: a quad splits along its first and third corner.
     bool inView = false;
     for (std::size_t i = 1; i + 1 < corners_.size(); ++i)
         inView = drawTriangle({corners_[0], corners_[i], corners_[i + 1]}) || inView;
-    ++(inView ? counts_.drawn : counts_.outside);
+    ++(inView ? figures_.drawn : figures_.outside);
+}
+
+PreviewReport SceneRender::figures() const {
+    PreviewReport figures = figures_;
+    figures.hasBounds = !bounds_.empty();
+    if (figures.hasBounds) {
+        figures.low = {bounds_.low.x, bounds_.low.y, bounds_.low.z};
+        figures.high = {bounds_.high.x, bounds_.high.y, bounds_.high.z};
+    }
+    return figures;
 }
 
 void SceneRender::objectEnd() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "meshlift/preview.h"
 #include "preview/camera.h"
 #include "preview/document_reader.h"
 #include "preview/node_table.h"
@@ -15,14 +16,6 @@ namespace meshlift::detail::preview {
 // A polygon with more corners than this is skipped, as if a corner named no node.
 inline constexpr std::size_t kMaxCorners = 65536;
 
-struct RenderCounts {
-    long objects = 0;
-    long drawn = 0;
-    long skipped = 0; // a corner names no usable node of its object, < 3 corners, or too many
-    long outside = 0; // nothing of the polygon in the view, or all behind the camera
-    Bounds bounds;
-};
-
 // Draws the document's polygons as they stream past. With `settings` given, those are
 // used in place of the scene start line's (a fitted camera); the line is still checked.
 class SceneRender final : public SceneVisitor {
@@ -37,7 +30,10 @@ class SceneRender final : public SceneVisitor {
     void polygonEnd() override;
     void objectEnd() override;
 
-    [[nodiscard]] const RenderCounts& counts() const { return counts_; }
+    // The report's figures that drawing counts: objects, polygons drawn, skipped (a corner
+    // names no usable node of its object, fewer than 3 corners, or too many) and outside
+    // (nothing of the polygon in the view, or all behind the camera), and the bounds.
+    [[nodiscard]] PreviewReport figures() const;
     [[nodiscard]] const std::string& problem() const { return problem_; }
     [[nodiscard]] const SceneSettings& settings() const { return settings_; }
     // Empty until the scene start line was read and found usable.
@@ -50,7 +46,8 @@ class SceneRender final : public SceneVisitor {
     SceneSettings settings_;
     Camera camera_;
     std::optional<SampleBuffer> picture_;
-    RenderCounts counts_;
+    PreviewReport figures_;
+    Bounds bounds_;
     ObjectLook look_;
     NodeTable nodes_;
     std::vector<Vec3> corners_;

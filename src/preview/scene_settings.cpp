@@ -1,6 +1,7 @@
 #include "preview/scene_settings.h"
 
 #include "preview/scene_values.h"
+#include "scene/scene_lines.h"
 
 #include <cmath>
 
@@ -43,9 +44,36 @@ bool readSideAttribute(const Tag& tag, std::string_view name, int& into) {
     return true;
 }
 
-} // namespace
+std::string readSettingsInto(const Tag& scene, SceneSettings& s);
+ObjectLook readLookInto(const Tag& object, ObjectLook look);
 
-std::string readSceneSettings(const Tag& scene, SceneSettings& s) {
+Tag tagOf(std::string_view line) {
+    Tag tag;
+    (void)scanTag(line, true, tag);
+    return tag;
+}
+
+// The converter's own lines, read once with the readers that read a document's.
+const SceneSettings& converterSettings() {
+    static const SceneSettings settings = [] {
+        SceneSettings read;
+        (void)readSettingsInto(tagOf(kSceneStartLine), read);
+        return read;
+    }();
+    return settings;
+}
+
+const ObjectLook& converterLook() {
+    static const ObjectLook look = [] {
+        const std::string line = std::string(kObjectStart) + std::string(kObjectId) + "\"\"" +
+                                 std::string(kObjectMaterial) + std::string(kDefaultColour) +
+                                 std::string(kObjectStartEnd);
+        return readLookInto(tagOf(line), ObjectLook{});
+    }();
+    return look;
+}
+
+std::string readSettingsInto(const Tag& scene, SceneSettings& s) {
     const auto fail = [&scene](std::string_view name) {
         return problem(name, scene.attribute(name));
     };
@@ -65,8 +93,7 @@ std::string readSceneSettings(const Tag& scene, SceneSettings& s) {
     return {};
 }
 
-ObjectLook readObjectLook(const Tag& object) {
-    ObjectLook look;
+ObjectLook readLookInto(const Tag& object, ObjectLook look) {
     std::string scratch;
     const auto number = [&](std::string_view name, double& into) {
         const std::optional<double> value =
@@ -79,6 +106,17 @@ ObjectLook readObjectLook(const Tag& object) {
     if (const auto colour = readColour(decodedValue(object.attribute("color"), scratch)))
         look.colour = *colour;
     return look;
+}
+
+} // namespace
+
+std::string readSceneSettings(const Tag& scene, SceneSettings& settings) {
+    settings = converterSettings();
+    return readSettingsInto(scene, settings);
+}
+
+ObjectLook readObjectLook(const Tag& object) {
+    return readLookInto(object, converterLook());
 }
 
 } // namespace meshlift::detail::preview

@@ -85,8 +85,7 @@ void convertObjectHeader(InputFile& input, LineStream& stream, LineSink& documen
         readReal(stream, blue);
         colour = colourText(red, green, blue);
     }
-    writeDocumentLine(document, " id=", id, R"( Ka="1.0" Kd="0.8" Ks="0.15" color=")", colour,
-                      "\">");
+    writeDocumentLine(document, kObjectId, id, kObjectMaterial, colour, kObjectStartEnd);
 }
 
 } // namespace meshlift::detail

@@ -10,7 +10,7 @@
 
 namespace meshlift::detail {
 
-// Completes the object start line that the driver began with "<object": the id
+// Completes the object start line that the scene loop began with "<object": the id
 // from the object's name line (or "obj_" and the counter), the fixed material
 // attributes and the colour from the next colour line ahead (or the default).
 void convertObjectHeader(InputFile& input, LineStream& stream, LineSink& document,

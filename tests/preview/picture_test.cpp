@@ -34,7 +34,7 @@ TEST(PreviewPicture, TriangleCoversItsPixelsByAreaInItsShadedColour) {
         renderText(dir, scene(objectElement(flatObject("T", "0xc08040"),
                                             {"-5.5,-5,0", "5.2,-5,0", "-5.5,5.7,0"}, {"0 1 2"})));
     ASSERT_EQ(preview.outcome, ReadOutcome::complete);
-    EXPECT_EQ(preview.counts.drawn, 1);
+    EXPECT_EQ(preview.report.drawn, 1);
     EXPECT_EQ(pixel(preview, 5, 13), 0x604020u);   // inside: half of the colour, Ka·Ia
     EXPECT_EQ(pixel(preview, 5, 15), kBackground); // just below the lower leg
     EXPECT_EQ(pixel(preview, 0, 0), kBackground);
@@ -76,7 +76,7 @@ TEST(PreviewPicture, CubeShowsItsNearFaceAndHidesItsFarOnes) {
                                  {point[0], point[1], point[2], point[3]}, {"0 1 2 3"});
     }
     const Preview preview = renderText(dir, scene(objects));
-    EXPECT_EQ(preview.counts.drawn, 6);
+    EXPECT_EQ(preview.report.drawn, 6);
     EXPECT_EQ(pixel(preview, 10, 10), 0x800000u);
     for (int row = 0; row < 20; ++row) {
         for (int column = 0; column < 20; ++column) {
@@ -95,9 +95,9 @@ TEST(PreviewPicture, PolygonsBehindTheCameraOrBeforeTheNearPlaneAreCountedNotDra
                                             {"-5,-5,12", "5,-5,12", "0,5,12"}, {"0 1 2"}) +
                               objectElement(flatObject("too near", "0xffffff"),
                                             {"-5,-5,9.95", "5,-5,9.95", "0,5,9.95"}, {"0 1 2"})));
-    EXPECT_EQ(preview.counts.outside, 2);
-    EXPECT_EQ(preview.counts.drawn, 0);
-    EXPECT_FALSE(preview.anyCovered);
+    EXPECT_EQ(preview.report.outside, 2);
+    EXPECT_EQ(preview.report.drawn, 0);
+    EXPECT_FALSE(preview.report.anyCovered);
     EXPECT_TRUE(allBackground(preview));
 }
 
@@ -107,7 +107,7 @@ TEST(PreviewPicture, PolygonCrossingTheNearPlaneIsClippedNotLost) {
     const Preview preview =
         renderText(dir, scene(objectElement(flatObject("floor", "0xc08040"),
                                             {"-50,-5,0", "50,-5,0", "0,-5,20"}, {"0 1 2"})));
-    EXPECT_EQ(preview.counts.drawn, 1);
+    EXPECT_EQ(preview.report.drawn, 1);
     EXPECT_EQ(pixel(preview, 10, 19), 0x604020u);
     EXPECT_EQ(pixel(preview, 10, 0), kBackground);
 }
@@ -130,15 +130,15 @@ TEST(PreviewPicture, UnusableCoordinatesZeroAreasAndRepeatedIdsLeaveTheRestIntac
                               objectElement("<object id=\"V\">", {"1,1,1"}, {})));
     ASSERT_EQ(preview.outcome, ReadOutcome::complete);
     EXPECT_EQ(preview.rgba, expected.rgba);
-    EXPECT_EQ(preview.counts.objects, 4);
-    EXPECT_EQ(preview.counts.skipped, 2); // "nan", "inf" and "1,2" are no usable nodes
-    EXPECT_EQ(preview.counts.outside, 2); // behind, and far off to the side
-    EXPECT_EQ(preview.counts.drawn, 2);   // the triangle, and one without area
-    EXPECT_TRUE(std::isfinite(preview.counts.bounds.low.x));
-    EXPECT_EQ(preview.counts.bounds.high.x, 4e300);
+    EXPECT_EQ(preview.report.objects, 4);
+    EXPECT_EQ(preview.report.skipped, 2); // "nan", "inf" and "1,2" are no usable nodes
+    EXPECT_EQ(preview.report.outside, 2); // behind, and far off to the side
+    EXPECT_EQ(preview.report.drawn, 2);   // the triangle, and one without area
+    EXPECT_TRUE(std::isfinite(preview.report.low.x));
+    EXPECT_EQ(preview.report.high.x, 4e300);
     const Preview fitted = renderText(dir, scene(hostile), true);
     EXPECT_EQ(fitted.outcome, ReadOutcome::complete);
-    EXPECT_EQ(fitted.counts.drawn + fitted.counts.outside, 4);
+    EXPECT_EQ(fitted.report.drawn + fitted.report.outside, 4);
 }
 
 // Lengths are scaled before they are squared: a camera beyond about 1e154 from its
@@ -154,7 +154,7 @@ TEST(PreviewPicture, CameraFarAwayOrVeryCloseIsUsable) {
                                      "\r\n" + triangle + "</scene>\r\n";
         const Preview preview = renderText(dir, document);
         ASSERT_EQ(preview.outcome, ReadOutcome::complete) << camera << preview.problem;
-        EXPECT_EQ(preview.counts.drawn, 1) << camera;
+        EXPECT_EQ(preview.report.drawn, 1) << camera;
     }
 }
 

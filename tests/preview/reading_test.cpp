@@ -49,9 +49,9 @@ TEST(PreviewReading, QuadModeEmptyCornersAreSkippedAndCountedTheRestDrawn) {
     // The first face has no visible edge: the first quad's last two corners are empty.
     const Preview preview = renderConverted(dir, squareScene("Q", true, "AB: 0 BC: 0 CA: 0"), true);
     ASSERT_EQ(preview.outcome, ReadOutcome::complete);
-    EXPECT_EQ(preview.counts.skipped, 1);
-    EXPECT_EQ(preview.counts.drawn, 1);
-    EXPECT_TRUE(preview.anyCovered);
+    EXPECT_EQ(preview.report.skipped, 1);
+    EXPECT_EQ(preview.report.drawn, 1);
+    EXPECT_TRUE(preview.report.anyCovered);
 }
 
 TEST(PreviewReading, UnescapedNamesReadLikePlainOnesInBothModes) {
@@ -63,7 +63,7 @@ TEST(PreviewReading, UnescapedNamesReadLikePlainOnesInBothModes) {
         for (const char* name : {"A&B", "A<B", "A\"B", "a & b < c \" d=\"e\" f", "&amp;&#"}) {
             const Preview odd = renderConverted(dir, squareScene(name, true), quad);
             ASSERT_EQ(odd.outcome, ReadOutcome::complete) << name;
-            EXPECT_EQ(odd.counts.drawn, plain.counts.drawn) << name;
+            EXPECT_EQ(odd.report.drawn, plain.report.drawn) << name;
             EXPECT_EQ(odd.rgba, plain.rgba) << name;
         }
     }
@@ -92,7 +92,7 @@ TEST(PreviewReading, HandEditedFormattingReadsLikeTheConvertersLayout) {
         "    </polygons>\n  </object>\n</scene>\n";
     const Preview preview = renderText(dir, edited);
     ASSERT_EQ(preview.outcome, ReadOutcome::complete);
-    EXPECT_EQ(preview.counts.drawn, 4);
+    EXPECT_EQ(preview.report.drawn, 4);
     EXPECT_EQ(preview.rgba, converted.rgba);
 }
 
@@ -107,8 +107,8 @@ TEST(PreviewReading, NameOfLessThanSignsLongerThanAnItemIsReadPastOnce) {
                                  triangle + "</scene>\r\n";
     const Preview preview = renderText(dir, document);
     ASSERT_EQ(preview.outcome, ReadOutcome::complete);
-    EXPECT_EQ(preview.counts.drawn, 1);
-    EXPECT_TRUE(preview.anyCovered);
+    EXPECT_EQ(preview.report.drawn, 1);
+    EXPECT_TRUE(preview.report.anyCovered);
 }
 
 TEST(PreviewReading, EveryCorpusSceneComesIntoViewWithFit) {
@@ -120,10 +120,10 @@ TEST(PreviewReading, EveryCorpusSceneComesIntoViewWithFit) {
         for (const bool quad : {false, true}) {
             const Preview fitted = renderText(dir, convertedSmall(ase, quad), true);
             ASSERT_EQ(fitted.outcome, ReadOutcome::complete) << entry.path();
-            EXPECT_EQ(fitted.counts.outside, 0) << entry.path();
+            EXPECT_EQ(fitted.report.outside, 0) << entry.path();
             // A flat scene seen edge-on is turned to face: whatever is drawn shows.
-            if (fitted.counts.drawn > 0) {
-                EXPECT_TRUE(fitted.anyCovered) << entry.path() << (quad ? " quad" : " tri");
+            if (fitted.report.drawn > 0) {
+                EXPECT_TRUE(fitted.report.anyCovered) << entry.path() << (quad ? " quad" : " tri");
             }
         }
     }

@@ -1,4 +1,4 @@
-#include "library/scene_conversion.h"
+#include "scene/scene_conversion.h"
 
 #include "ase/keyword_scanner.h"
 #include "scene/console_lines.h"
