@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # tree.sh PRESET [TARGET...]: brings the build tree of a configure preset up to date
-# for the checks that compare it with this build: configures it if it is new, builds
-# it (TARGETs only, if named), and makes its package where the preset has one. In CI
-# the preset's workflow has just built it, and only the package is made again. Missing
-# tools skip the tree, and the checks that need it then skip in turn.
+# for the checks that compare it with this build: configures it, builds it (TARGETs
+# only, if named), and makes its package where the preset has one. Where the preset's
+# workflow has just built it (CI), only the package is made again. Missing tools
+# skip the tree, and the checks that need it then skip in turn.
 # shellcheck source=tests/system/common.sh
 source "$(dirname "$0")/common.sh"
 preset=$1
@@ -27,7 +27,8 @@ windows)
 esac
 
 cmake=${CMAKE:-cmake}
-[ -f "build/$preset/CMakeCache.txt" ] || "$cmake" --preset "$preset"
+# Seconds for a tree already there, whose cache the preset may have changed since.
+"$cmake" --preset "$preset"
 targets=()
 for target; do targets+=(--target "$target"); done
 "$cmake" --build --preset "$preset" "${targets[@]}"
