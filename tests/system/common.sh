@@ -101,6 +101,7 @@ start_wine() {
     need_commands wine wineserver
     export WINEPREFIX="$PWD/build/windows/wine-prefix" WINEDEBUG=-all LANG=C.UTF-8 LC_ALL=C.UTF-8
     trap 'wineserver -k >/dev/null 2>&1 || true; rm -rf "$scratch"' EXIT
+    mkdir -p "$WINEPREFIX" # Wine fills it on its first start, the server needs it there
     wineserver -p >/dev/null 2>&1
     wine cmd /c exit >/dev/null 2>&1 </dev/null
 }
