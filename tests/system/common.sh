@@ -20,6 +20,7 @@ need_file() { # FILE HOW: skips unless FILE exists; HOW says how to make it
     [ -e "$1" ] || skip "$1 is missing ($2)"
 }
 
+: "${MESHLIFT:?must name the Meshlift of the build under test (CTest sets it)}"
 need_file "$MESHLIFT" "build this tree first"
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
