@@ -92,7 +92,7 @@ convert_scenes() {
 # $scratch/prefix, as `cmake --install` does for a user.
 install_package_tree() {
     need_file build/package/CMakeCache.txt "cmake --workflow --preset package"
-    cmake --install build/package --prefix "$scratch/prefix" >/dev/null
+    "${CMAKE:-cmake}" --install build/package --prefix "$scratch/prefix" >/dev/null
 }
 
 # One Wine session for a check's runs under Wine, in the Windows tree's prefix: Wine's
