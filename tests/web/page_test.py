@@ -212,11 +212,10 @@ class SeleniumBrowser:
             self.driver = webdriver.Chrome(service=Service("/usr/bin/chromedriver"),
                                            options=options)
         else:
-            from selenium.webdriver.webkitgtk.service import Service
             options = webdriver.WebKitGTKOptions()
             options.binary_location = MINIBROWSER
             options.add_argument("--automation")
-            self.driver = webdriver.WebKitGTK(service=Service("/usr/bin/WebKitWebDriver"),
+            self.driver = webdriver.WebKitGTK(executable_path="/usr/bin/WebKitWebDriver",
                                               options=options)
         self.driver.set_script_timeout(600)
 
