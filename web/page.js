@@ -186,6 +186,9 @@ class SceneResult {
         for (let i = waiting.length - 1; i >= 0; i--)
             if (waiting[i].result === this && waiting[i].message.kind === "preview")
                 waiting.splice(i, 1);
+        for (const runner of runners)
+            if (runner.job?.result === this && runner.job.message.kind === "preview")
+                cancel(runner.job);
         if (this.document === null) return;
         submit(this, { kind: "preview", document: this.document, documentName: this.name,
                        fit: this.fit }, this.seq);
@@ -241,7 +244,7 @@ function lost(runner, reason) {
     }
     if (!isOurs(runner)) return;
     const job = runner.job;
-    runner.job = null;
+    ended(runner);
     if (!runner.ready) {
         broken(runner, reason);
         return;
@@ -283,8 +286,21 @@ function dispatch() {
         if (runner.job !== null || !runner.ready || runner.broken !== null) continue;
         if (waiting.length === 0) break;
         runner.job = waiting.shift();
+        runner.job.message.token = URL.createObjectURL(new Blob([]));
         runner.worker.postMessage(runner.job.message);
     }
+}
+
+// Asks the worker to stop the job it has: it looks at the job's token now and then,
+// and stops when the token is revoked. Its reply then frees it for the next job.
+function cancel(job) {
+    if (job.message.token) URL.revokeObjectURL(job.message.token);
+}
+
+// The job has ended, one way or another.
+function ended(runner) {
+    if (runner.job !== null) cancel(runner.job);
+    runner.job = null;
 }
 
 function submit(result, message, seq) {
@@ -308,7 +324,7 @@ function received(runner, message) {
             return;
         }
         if (!isOurs(runner)) return;
-        runner.job = null;
+        ended(runner);
         if (job !== null) failJob(job, message.message);
         broken(runner, message.message);
         return;
@@ -322,9 +338,9 @@ function received(runner, message) {
         if (current && message.type === "converted") result.converted(message);
         return;
     }
-    runner.job = null;
+    ended(runner);
     dispatch();
-    if (!current) return;
+    if (!current || message.type === "cancelled") return;
     const converting = job.message.kind === "convert";
     if (message.type === "crashed") result.stopped(message.message, converting);
     else if (converting) result.finished(message, job.message.fit, job.seq);
@@ -367,16 +383,15 @@ function distinctPaths(entries) {
     });
 }
 
-// Starts a new batch: the work for the last one stops (busy workers are stopped and
-// replaced), its results go, their links with them.
+// Starts a new batch: the work for the last one stops (busy workers are told to stop,
+// broken ones are replaced), its results go, their links with them.
 function startBatch(entries) {
     waiting.length = 0;
     cancelZip();
-    for (const runner of [...runners])
-        if (runner.job !== null || runner.broken !== null) {
-            runner.job = null;
-            replace(runner);
-        }
+    for (const runner of [...runners]) {
+        if (runner.job !== null) cancel(runner.job);
+        if (runner.broken !== null) replace(runner);
+    }
     if (runners.some((runner) => runner.broken === null)) problem = "";
     for (const result of batch) result.discard();
     batchEntries = entries;

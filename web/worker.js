@@ -9,9 +9,6 @@
 // opened.
 const downloadType = "application/octet-stream";
 
-// What meshlift_convert returns (worker_calls.cpp).
-const Outcome = { success: 0, failure: 1, unreadable: 2, badMode: 3 };
-
 // The console that the page shows: its first lines, up to these limits; the whole of
 // it is a Blob to download.
 const shownLines = 2000;
@@ -22,6 +19,29 @@ try {
     importScripts("meshlift.js");
 } catch (error) {
     loadProblem = `meshlift.js could not be loaded (${error})`;
+}
+
+// The page revokes a job's token to stop it. The module's calls cannot hear a message
+// while they run, but they hand their results to the script often: there, every 50 ms,
+// a read of the token tells whether the job is still wanted, and when it is not the
+// call is left by an exception (the instance is then started afresh).
+class Cancelled extends Error {}
+let token = null;
+let tokenChecked = 0;
+
+function stopIfCancelled() {
+    if (token === null || performance.now() - tokenChecked < 50) return;
+    tokenChecked = performance.now();
+    let wanted;
+    try {
+        const request = new XMLHttpRequest();
+        request.open("GET", token, false);
+        request.send();
+        wanted = request.status === 200;
+    } catch (error) {
+        wanted = false;
+    }
+    if (!wanted) throw new Cancelled("cancelled");
 }
 
 let compiled = null; // the compiled module, kept to start afresh without the network
@@ -155,32 +175,32 @@ function convert(job) {
         });
         reported = performance.now();
     };
-    meshlift.blob = job.file;
-    meshlift.onBlobRead = (end) => {
-        read = Math.max(read, end);
-        if (performance.now() - reported > 100) sendProgress();
-    };
-    meshlift.onDocument = (bytes) => document.add(bytes);
-    meshlift.onConsole = (bytes) => {
-        consoleBytes += bytes.length;
-        printed.add(bytes);
-        if (performance.now() - reported > 100) sendProgress();
-    };
     const started = performance.now();
-    const outcome = meshlift.ccall("meshlift_convert", "number", ["string", "string"], [
-        job.file.name,
-        job.mode,
-    ]);
-    if (outcome === Outcome.badMode) throw new Error(`no such mode: ${job.mode}`);
+    const outcome = meshlift.convert(job.file, job.file.name, job.mode, {
+        onBlobRead(end) {
+            stopIfCancelled();
+            read = Math.max(read, end);
+            if (performance.now() - reported > 100) sendProgress();
+        },
+        onDocument(bytes) {
+            stopIfCancelled();
+            document.add(bytes);
+        },
+        onConsole(bytes) {
+            stopIfCancelled();
+            consoleBytes += bytes.length;
+            printed.add(bytes);
+            if (performance.now() - reported > 100) sendProgress();
+        },
+    });
     const result = document.blob();
     const milliseconds = performance.now() - started;
-    meshlift.blob = null;
     printed.end();
     sendProgress();
     return {
-        exitCode: outcome === Outcome.success ? 0 : 1,
+        exitCode: outcome === "success" ? 0 : 1,
         // An unreadable file: the program creates no document.
-        document: outcome === Outcome.unreadable ? null : result,
+        document: outcome === "unreadable" ? null : result,
         consoleLog: consoleBytes > 0 ? printed.all.blob() : null,
         lines: printed.lines,
         milliseconds,
@@ -191,14 +211,15 @@ function convert(job) {
 function preview(blob, name, fit) {
     let picture = null;
     const report = [];
-    meshlift.blob = blob;
-    meshlift.onBlobRead = () => {};
-    meshlift.onPicture = (pixels, width, height) => {
-        picture = { pixels, width, height };
-    };
-    meshlift.onReportLine = (line) => report.push(line);
-    meshlift.ccall("meshlift_preview", "number", ["string", "number"], [name, fit ? 1 : 0]);
-    meshlift.blob = null;
+    meshlift.preview(blob, name, fit, {
+        onBlobRead: stopIfCancelled,
+        onPicture(pixels, width, height) {
+            picture = { pixels, width, height };
+        },
+        onReportLine(line) {
+            report.push(line);
+        },
+    });
     return { picture, report };
 }
 
@@ -223,7 +244,10 @@ async function run(job) {
             return;
         }
     }
+    token = job.token;
+    tokenChecked = 0;
     try {
+        stopIfCancelled();
         let document = job.document;
         if (job.kind === "convert") {
             // The document is there before its picture: the page offers it at once.
@@ -237,10 +261,13 @@ async function run(job) {
         const transfer = message.picture ? [message.picture.pixels.buffer] : [];
         postMessage(message, transfer);
     } catch (error) {
-        // The module aborted (it ran out of memory): the job failed, and the next
-        // one gets a fresh instance.
+        // The job was stopped, or the module aborted (it ran out of memory): the
+        // instance was left in the middle of its work, so the next job gets a fresh one.
         meshlift = null;
-        postMessage({ type: "crashed", id: job.id, message: String(error) });
+        if (error instanceof Cancelled) postMessage({ type: "cancelled", id: job.id });
+        else postMessage({ type: "crashed", id: job.id, message: String(error) });
+    } finally {
+        token = null;
     }
 }
 

@@ -2,8 +2,8 @@
 
 // What the web page's worker needs of the browser beyond the library's API: the Blob
 // that the page handed it, read in slices, and the page's script told what came of the
-// work. The worker's script (web/worker.js) puts the Blob and the
-// receivers on the module before each call. Only the web build has an implementation
+// work. The worker's script (web/worker.js) passes the Blob and the receivers to the
+// module's calls (page_calls_web.js). Only the web build has an implementation
 // (page_support_web.cpp, and page_support_web.js for its browser side).
 
 #include <cstddef>
