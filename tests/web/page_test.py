@@ -443,7 +443,7 @@ class Page:
 def same_picture(drawn, picture, what):
     width, height, rgb = png_rgb(open(picture, "rb").read())
     check(drawn[:2] == (width, height), f"{what}: size {drawn[:2]} != {(width, height)}")
-    check(all(a == 255 for a in drawn[2][3::4]), f"{what}: alpha not opaque")
+    check(drawn[2][3::4] == b"\xff" * (len(drawn[2]) // 4), f"{what}: alpha not opaque")
     got = rgb_of_rgba(drawn[2])
     if got != rgb:
         differing = sum(1 for i in range(0, len(rgb), 3) if got[i:i + 3] != rgb[i:i + 3])
@@ -862,14 +862,19 @@ def main():
     try:
         if part("batches"):
             for folder, scenes in folders.items():
-                print(f"{args.engine}: {folder}, tri then quad: {len(scenes)} files", flush=True)
+                print(f"{args.engine}: {folder}, tri then quad: {len(scenes)} files "
+                      f"({time.monotonic() - started:.0f} s)", flush=True)
                 compare_batch(page, native, scenes, "tri")
-                # The mode changed: the same files convert again.
+                # The mode changed: the same files convert again. (The corpus's quad
+                # pictures, drawn by the same module, in Chromium only: time.)
                 page.set_mode("quad")
-                compare_batch(page, native, scenes, "quad", chosen=False)
+                compare_batch(page, native, scenes, "quad", chosen=False,
+                              pictures=args.engine == "chromium" or folder != "corpus")
                 page.set_mode("tri")
             page.wait_finished(len(folders["made"]))
             zip_of_batch(page, native, folders["made"], "tri", lambda scene: "")  # the last batch
+        print(f"{args.engine}: choices, names, fit, flood ({time.monotonic() - started:.0f} s)",
+              flush=True)
         if part("choices"):
             choices(page, native, work)
         if part("names"):
@@ -894,7 +899,8 @@ def main():
     finally:
         page.close()
     if part("broken"):
-        print(f"{args.engine}: sites that cannot work", flush=True)
+        print(f"{args.engine}: sites that cannot work ({time.monotonic() - started:.0f} s)",
+              flush=True)
         broken_sites(args.engine, site, work, downloads, npm_dir,
                      [os.path.join(ROOT, "examples/sample.ASE"),
                       os.path.join(ROOT, "tests/data/plane.ASE")])
