@@ -642,8 +642,8 @@ def flood(page, native, work):
                 messages: r.dataset.messages, memory: Number(r.dataset.convertMemory),
                 size: log.size, hash: await digest(log)};
     """)
-    print(f"  two million lines: {seconds:.1f} s on the page, {found['size']} bytes of console",
-          flush=True)
+    print(f"  two million lines: {seconds:.1f} s on the page, {found['size']} bytes of console, "
+          f"{found['memory'] / 2**20:.1f} MiB of WebAssembly memory", flush=True)
     check(found["shownLines"] <= 2000 and found["shown"] < 1 << 20,
           f"flood: {found['shownLines']} lines shown")
     check(found["more"] == f"... and {lines - found['shownLines']} more lines",
