@@ -134,9 +134,8 @@ class SceneResult {
         this.lines = message.lines;
         this.node.dataset.messages = String(message.lines);
         if (message.lines > 0) this.node.classList.add("has-messages");
-        const shown = this.console.textContent.split("\n").length - 1;
-        if (message.lines > shown)
-            this.more.textContent = `... and ${message.lines - shown} more lines`;
+        const more = message.lines - message.shownLines;
+        if (more > 0) this.more.textContent = `... and ${more} more ${more === 1 ? "line" : "lines"}`;
         if (this.document !== null)
             this.links.prepend(
                 this.link("document", this.document, this.name,

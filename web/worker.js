@@ -123,6 +123,7 @@ class Console {
     constructor() {
         this.all = new BlobPieces();
         this.lines = 0;
+        this.shownLines = 0; // the lines whose end the page has had
         this.shownBytes = 0;
         this.full = false; // the text shown has reached its limits
         this.decoder = new TextDecoder();
@@ -134,7 +135,10 @@ class Console {
         let start = 0;
         for (let at = bytes.indexOf(10); at !== -1; at = bytes.indexOf(10, at + 1)) {
             this.lines++;
-            if (!this.full) this.show(bytes.subarray(start, at + 1));
+            if (!this.full) {
+                this.show(bytes.subarray(start, at + 1));
+                this.shownLines++;
+            }
             start = at + 1;
         }
         // A line without its end yet: shown as far as it goes.
@@ -150,6 +154,7 @@ class Console {
     end() {
         if (!this.full) this.fresh += this.decoder.decode();
         if (this.open) this.lines++;
+        if (this.open && !this.full) this.shownLines++;
         this.open = false;
     }
     take() {
@@ -203,6 +208,7 @@ function convert(job) {
         document: outcome === "unreadable" ? null : result,
         consoleLog: consoleBytes > 0 ? printed.all.blob() : null,
         lines: printed.lines,
+        shownLines: printed.shownLines,
         milliseconds,
         convertMemory: memoryBytes(),
     };

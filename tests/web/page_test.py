@@ -109,8 +109,8 @@ def missing_tools(engine, npm_dir):
     elif engine == "firefox":
         need += [p for p, tool in (("firefox-esr", "/usr/bin/firefox-esr"), ("nodejs", "node"),
                                    ("npm", "npm")) if not have(tool)]
-        if not npm_dir:
-            need.append("--npm-dir")
+        if not npm_dir or not os.path.isdir(os.path.join(npm_dir, "node_modules", "puppeteer-core")):
+            need.append("puppeteer-core in --npm-dir (npm ci of tests/web/package-lock.json)")
     elif engine == "webkit":
         need += [p for p, tool in (("webkit2gtk-driver", "/usr/bin/WebKitWebDriver"),
                                    ("libwebkit2gtk-4.1-0 (MiniBrowser)", MINIBROWSER))
