@@ -34,7 +34,9 @@ native programs run on the same file under the same bare name:
 
 Usage: page_test.py --engine chromium|firefox|webkit --site build/web
                     --meshlift build/debug/Meshlift --preview build/debug/meshlift-preview
-                    [--npm-dir DIR] [--screenshot doc/web-page.png]
+                    [--npm-dir DIR] [--only PART,...] [--screenshot doc/web-page.png]
+(CTest runs it: `ctest --preset web`, or one engine with `ctest --test-dir build/debug
+-L web-firefox`.)
 Exits with 77 (skipped) when the engine's browser or driver is not installed, or with 1
 when the environment has MESHLIFT_PAGE_TEST_REQUIRED set (as CI does).
 """
@@ -827,9 +829,11 @@ def main():
     if not os.path.exists(os.path.join(args.site, "index.html")):
         need.append(f"the site in {args.site} (cmake --workflow --preset web)")
     if need:
-        print(f"skipped: the {args.engine} page test needs {', '.join(need)}")
         # CI installs all of it: there a missing tool is a failure.
-        return 1 if os.environ.get("MESHLIFT_PAGE_TEST_REQUIRED") else SKIPPED
+        required = bool(os.environ.get("MESHLIFT_PAGE_TEST_REQUIRED"))
+        print(f"{'failed' if required else 'skipped'}: the {args.engine} page test needs "
+              f"{', '.join(need)}")
+        return 1 if required else SKIPPED
 
     started = time.monotonic()
     work = tempfile.mkdtemp(prefix="meshlift-page-")
