@@ -551,14 +551,6 @@ def flood_scene(work, vertices, name="flood.ASE"):
     return path
 
 
-def file_sha256(path):
-    hash = hashlib.sha256()
-    with open(path, "rb") as source:
-        for block in iter(lambda: source.read(1 << 20), b""):
-            hash.update(block)
-    return hash.hexdigest()
-
-
 def choices(page, native, work):
     """The latest choice wins: the mode, the same file again, names from two folders."""
     sample = os.path.join(ROOT, "examples/sample.ASE")
