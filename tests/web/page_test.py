@@ -854,6 +854,13 @@ def main():
     folders["made"] = [os.path.join(made, name)
                        for name in ("notes.txt", "empty.ASE", "eof.ASE", "picture.ASE")]
 
+    try:
+        return run_parts(args, part, work, downloads, native, site, npm_dir, folders, started)
+    finally:
+        shutil.rmtree(work, ignore_errors=True)
+
+
+def run_parts(args, part, work, downloads, native, site, npm_dir, folders, started):
     page = Page(site, downloads, args.engine, npm_dir)
     try:
         if part("batches"):
@@ -900,7 +907,6 @@ def main():
         broken_sites(args.engine, site, work, downloads, npm_dir,
                      [os.path.join(ROOT, "examples/sample.ASE"),
                       os.path.join(ROOT, "tests/data/plane.ASE")])
-    shutil.rmtree(work, ignore_errors=True)
     print(f"web page in {args.engine}: {checks - len(failures)} passed, {len(failures)} failed, "
           f"{time.monotonic() - started:.0f} s")
     return 1 if failures else 0
