@@ -16,6 +16,13 @@ its peaks). Medians of each. Last, the page's document must have the program's b
 
     /usr/bin/python3 bench/page_bench.py                  # the table, 9 repeats
     /usr/bin/python3 bench/page_bench.py --size-mb 200 --repeats 1   # the memory check
+    /usr/bin/python3 bench/page_bench.py --responsive   # the page's thread, see below
+
+With --responsive it measures what the page's own thread goes through instead: the
+sample claiming two million vertices (two million console lines, 124 MB) and the zip of
+the realistic scene's document, each with the longest task on the page's thread
+(Chromium's long tasks, from 50 ms on), the page's JavaScript heap after it and the
+time it took.
 
 Needs what tests/web/page_test.py needs (chromium, chromium-driver,
 python3-selenium) and emscripten for the page.
@@ -27,6 +34,7 @@ import os
 import statistics
 import subprocess
 import sys
+import time
 
 import run_bench  # the scenes and the timing of one native run, beside this script
 
@@ -39,7 +47,12 @@ MESHLIFT = os.path.join(BUILD, "Meshlift")
 SITE = os.path.join(ROOT, "build", "web")
 
 
-def build():
+def build(program=True):
+    if not program:  # the web page alone
+        environment = dict(os.environ, NODE_PATH="/usr/share/nodejs")
+        subprocess.run(["cmake", "--workflow", "--preset", "web"], cwd=ROOT, check=True,
+                       stdout=subprocess.DEVNULL, env=environment)
+        return
     subprocess.run(["cmake", "-S", ROOT, "-B", BUILD, "-G", "Ninja", "-DCMAKE_BUILD_TYPE=Release",
                     "-DBUILD_TESTING=OFF"], check=True, stdout=subprocess.DEVNULL)
     subprocess.run(["cmake", "--build", BUILD, "-j2", "--target", "Meshlift"], check=True,
@@ -97,18 +110,69 @@ def same_document(page, native_document):
     return digest == hash.hexdigest()
 
 
+WATCH_TASKS = """
+    window.longest = 0;
+    new PerformanceObserver((list) => {
+        for (const entry of list.getEntries()) longest = Math.max(longest, entry.duration);
+    }).observe({ type: "longtask", buffered: false });
+"""
+
+
+def heap_mb(page):
+    page.driver.execute_cdp_cmd("HeapProfiler.collectGarbage", {})
+    metrics = page.driver.execute_cdp_cmd("Performance.getMetrics", {})["metrics"]
+    return next(m["value"] for m in metrics if m["name"] == "JSHeapUsedSize") / 2**20
+
+
+def responsive(scene):
+    """The page's thread on a file that prints millions of lines, and on a large zip."""
+    flood = os.path.join(run_bench.OUT, "page-bench-flood.ASE")
+    with open(os.path.join(ROOT, "examples", "sample.ASE"), "rb") as sample:
+        text = sample.read()
+    at = text.index(b"*MESH_NUMVERTEX")
+    with open(flood, "wb") as out:
+        out.write(text[:at] + b"*MESH_NUMVERTEX 2000000" + text[text.index(b"\n", at):])
+    page = page_test.Page(SITE)
+    try:
+        page.driver.execute_cdp_cmd("Performance.enable", {})
+        print("| work | seconds | longest task ms | page heap MiB |")
+        print("|---|---:|---:|---:|")
+        for name, path, zipped in (("two million console lines", flood, False),
+                                   (f"zip of {os.path.getsize(scene) / 1e6:.0f} MB scene's document",
+                                    scene, True)):
+            page.choose([path], "tri")
+            page.driver.execute_script(WATCH_TASKS)
+            started = time.monotonic()
+            if zipped:
+                page.js("document.getElementById('zip').click();")
+                page.wait("document.querySelector('#zip-links a.zip') !== null", 600)
+            else:
+                page.choose([path], "tri")
+            seconds = time.monotonic() - started
+            longest = page.driver.execute_script("return longest;")
+            print(f"| {name} | {seconds:.2f} | {longest:.0f} | {heap_mb(page):.1f} |", flush=True)
+    finally:
+        page.close()
+        os.remove(flood)
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__,
                                      formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--size-mb", type=int, default=30, help="the realistic scene's size")
     parser.add_argument("--repeats", type=int, default=9)
+    parser.add_argument("--responsive", action="store_true",
+                        help="measure the page's own thread instead (see above)")
     args = parser.parse_args()
 
-    build()
+    build(program=not args.responsive)
     os.makedirs(run_bench.DATA, exist_ok=True)
     os.makedirs(run_bench.OUT, exist_ok=True)
     # The objects grow with the size as in run_bench.py: 20 for 30 MB, 50 for 100 MB.
     scene = run_bench.scene(f"real{args.size_mb}", args.size_mb, max(20, args.size_mb // 2))
+    if args.responsive:
+        responsive(scene)
+        return 0
     megabytes = os.path.getsize(scene) / 1e6
     output = os.path.join(run_bench.OUT, "page-bench.xml")
     downloads = os.path.join(run_bench.OUT, "page-bench-downloads")

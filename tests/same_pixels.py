@@ -48,7 +48,9 @@ def png_rgb(data):
 
 
 def rgb_of_rgba(rgba):
-    return bytes(b for i, b in enumerate(rgba) if i % 4 != 3)
+    rgb = bytearray(rgba)
+    del rgb[3::4]  # every fourth byte, the alpha
+    return bytes(rgb)
 
 
 def main():

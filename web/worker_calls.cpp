@@ -3,7 +3,7 @@
 // and hand what they make to the worker's script through the page support.
 #include "meshlift/meshlift.h"
 #include "meshlift/preview.h"
-#include "platform/page_support.h"
+#include "page_support.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -13,59 +13,78 @@
 
 namespace {
 
-namespace platform = meshlift::detail::platform;
+namespace page = meshlift::page;
 
-// Document lines leave in pieces of about this size: one call into the script per line
-// would cost more than the conversion.
+// Lines leave in pieces: one call into the script per line would cost more than the
+// conversion (a scene can make the program print millions of console lines).
 constexpr std::size_t kDocumentPiece = std::size_t{1} << 20;
+constexpr std::size_t kConsolePiece = std::size_t{64} << 10;
 
-class DocumentPieces {
+class Pieces {
   public:
-    DocumentPieces() { pending_.reserve(kDocumentPiece + 4096); }
-    DocumentPieces(const DocumentPieces&) = delete;
-    DocumentPieces& operator=(const DocumentPieces&) = delete;
-    ~DocumentPieces() { flush(); }
+    using Hand = void (*)(const char* data, std::size_t size);
+
+    Pieces(Hand hand, std::size_t piece) : hand_(hand), piece_(piece) {
+        pending_.reserve(piece + 4096);
+    }
+    Pieces(const Pieces&) = delete;
+    Pieces& operator=(const Pieces&) = delete;
+    ~Pieces() { flush(); }
 
     void add(std::string_view line) {
         pending_.append(line);
-        if (pending_.size() >= kDocumentPiece) flush();
+        if (pending_.size() >= piece_) flush();
     }
 
     void flush() {
-        if (!pending_.empty()) platform::handDocument(pending_.data(), pending_.size());
+        if (!pending_.empty()) hand_(pending_.data(), pending_.size());
         pending_.clear();
     }
 
   private:
+    Hand hand_;
+    std::size_t piece_;
     std::string pending_;
+};
+
+void handConsole(const char* data, std::size_t size) {
+    page::handConsole(std::string_view(data, size));
+}
+
+// What meshlift_convert ended with; worker.js names the same values.
+enum class Outcome : int {
+    success = 0,    // the program's exit code 0
+    failure = 1,    // the program's exit code 1, with the document it began
+    unreadable = 2, // the file could not be read at all: exit code 1 and no document
+    badMode = 3,    // a mode that is neither "tri" nor "quad": nothing ran
 };
 
 } // namespace
 
 // Converts the Blob at hand, named `name` in the console lines, like `Meshlift name
-// document mode`. Returns the program's exit code, or 2 when the Blob could not be
-// read at all: the program then has created no document (exit code 1).
-extern "C" int meshlift_convert(const char* name, int quad) {
+// document mode` with `mode` "tri" or "quad". Returns an Outcome.
+extern "C" int meshlift_convert(const char* name, const char* mode) {
+    const std::string_view modeName = mode;
+    if (modeName != "tri" && modeName != "quad") return static_cast<int>(Outcome::badMode);
     bool opened = false;
     meshlift::SceneReader scene;
-    scene.size = platform::blobSize();
-    scene.open = [&opened] { return opened = platform::blobReadable(); };
-    scene.readAt = platform::readBlobAt;
+    scene.size = page::blobSize();
+    scene.open = [&opened] { return opened = page::blobReadable(); };
+    scene.readAt = page::readBlobAt;
     meshlift::Result result;
     {
-        DocumentPieces document;
+        Pieces document(page::handDocument, kDocumentPiece);
+        Pieces console(handConsole, kConsolePiece);
         result = meshlift::convertReader(
-            scene, quad != 0 ? meshlift::Mode::quad : meshlift::Mode::tri,
-            [&document](meshlift::LineKind kind, std::string_view line) {
-                if (kind == meshlift::LineKind::document)
-                    document.add(line);
-                else
-                    platform::handConsole(line);
+            scene, modeName == "quad" ? meshlift::Mode::quad : meshlift::Mode::tri,
+            [&document, &console](meshlift::LineKind kind, std::string_view line) {
+                (kind == meshlift::LineKind::document ? document : console).add(line);
             },
             name);
     }
-    platform::forgetBlob();
-    return opened ? result.exitCode : 2;
+    page::forgetBlob();
+    if (!opened) return static_cast<int>(Outcome::unreadable);
+    return static_cast<int>(result.exitCode == 0 ? Outcome::success : Outcome::failure);
 }
 
 // Draws the document Blob at hand, named `name` in the report, like `meshlift-preview
@@ -75,7 +94,7 @@ extern "C" int meshlift_preview(const char* name, int fit) {
     std::uint64_t at = 0;
     meshlift::DocumentReader document;
     document.read = [&at](char* buffer, std::size_t capacity) {
-        const std::ptrdiff_t got = platform::readBlobAt(at, buffer, capacity);
+        const std::ptrdiff_t got = page::readBlobAt(at, buffer, capacity);
         if (got > 0) at += static_cast<std::uint64_t>(got);
         return got;
     };
@@ -87,10 +106,10 @@ extern "C" int meshlift_preview(const char* name, int fit) {
     options.fit = fit != 0;
     meshlift::PreviewImage image;
     const meshlift::PreviewReport preview = meshlift::renderPreview(document, options, image);
-    platform::forgetBlob();
+    page::forgetBlob();
     const std::vector<std::string> report = meshlift::previewReportLines(preview, name, fit != 0);
-    if (preview.pictureDrawn()) platform::handPicture(image.rgba.data(), image.width, image.height);
+    if (preview.pictureDrawn()) page::handPicture(image.rgba.data(), image.width, image.height);
     for (const std::string& line : report)
-        platform::handReportLine(line);
+        page::handReportLine(line);
     return preview.pictureDrawn() ? 0 : 1;
 }

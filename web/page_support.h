@@ -2,15 +2,15 @@
 
 // What the web page's worker needs of the browser beyond the library's API: the Blob
 // that the page handed it, read in slices, and the page's script told what came of the
-// work. The worker's script (web/worker.js) puts the Blob and the
-// receivers on the module before each call. Only the web build has an implementation
-// (page_support_web.cpp, and page_support_web.js for its browser side).
+// work. The worker's script (web/worker.js) passes the Blob and the receivers to the
+// module's calls (page_calls.js). Only the web build has an implementation
+// (page_support.cpp, and page_support.js for its browser side).
 
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
 
-namespace meshlift::detail::platform {
+namespace meshlift::page {
 
 // The size of the Blob at hand, in bytes.
 [[nodiscard]] std::uint64_t blobSize();
@@ -39,4 +39,4 @@ void handConsole(std::string_view lines);
 void handPicture(const std::uint8_t* rgba, int width, int height);
 void handReportLine(std::string_view line);
 
-} // namespace meshlift::detail::platform
+} // namespace meshlift::page

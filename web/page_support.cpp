@@ -1,8 +1,8 @@
-#include "platform/page_support.h"
+#include "page_support.h"
 
 #include <algorithm>
 
-// The functions below are JavaScript, in page_support_web.js. Offsets pass as doubles,
+// The functions below are JavaScript, in page_support.js. Offsets pass as doubles,
 // exact up to 2^53 bytes.
 extern "C" {
 double meshlift_blob_size();
@@ -15,7 +15,7 @@ void meshlift_hand_picture(const std::uint8_t* rgba, int width, int height);
 void meshlift_hand_report_line(const char* data, int size);
 }
 
-namespace meshlift::detail::platform {
+namespace meshlift::page {
 
 std::uint64_t blobSize() {
     return static_cast<std::uint64_t>(meshlift_blob_size());
@@ -51,4 +51,4 @@ void handReportLine(std::string_view line) {
     meshlift_hand_report_line(line.data(), static_cast<int>(line.size()));
 }
 
-} // namespace meshlift::detail::platform
+} // namespace meshlift::page

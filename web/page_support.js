@@ -1,14 +1,23 @@
-// The browser side of page_support_web.cpp, linked into the module as an emscripten
+// The browser side of page_support.cpp, linked into the module as an emscripten
 // JavaScript library: these functions run in the page's worker, where FileReaderSync
 // reads a Blob without giving up the thread, so the converter's synchronous reads stay
-// as they are. The worker's script puts the Blob at hand on the module as `blob`, and
-// the receivers `onBlobRead`, `onDocument`, `onConsole`, `onPicture`, `onReportLine`.
+// as they are. The Blob at hand and the receivers of one call (`onBlobRead`,
+// `onDocument`, `onConsole`, `onPicture`, `onReportLine`) are `pageCall`'s while the
+// call runs: page_calls.js makes the calls.
 
 mergeInto(LibraryManager.library, {
+    // The call that runs now: its Blob and its receivers.
+    $pageCall: {
+        blob: null,
+        receivers: null,
+    },
+
+
     // The Blob is read in slices of 8 MiB, and the last three are kept: each read of a
     // Blob costs several milliseconds whatever its size, and the colour look-ahead
     // reads ahead of the conversion, which then reads the same bytes again. The slices
     // live in the worker's own memory, never in the module's.
+    $blobSlices__deps: ["$pageCall"],
     $blobSlices: {
         sliceBytes: 8 * 1024 * 1024,
         kept: 3,
@@ -18,8 +27,8 @@ mergeInto(LibraryManager.library, {
         // The slice that starts at `start` (a multiple of sliceBytes); throws when the
         // browser cannot read the Blob.
         at: function(start) {
-            if (blobSlices.blob !== Module["blob"]) {
-                blobSlices.blob = Module["blob"];
+            if (blobSlices.blob !== pageCall.blob) {
+                blobSlices.blob = pageCall.blob;
                 blobSlices.slices = [];
             }
             let slice = blobSlices.slices.find((each) => each.start === start);
@@ -39,8 +48,9 @@ mergeInto(LibraryManager.library, {
         },
     },
 
+    meshlift_blob_size__deps: ["$pageCall"],
     meshlift_blob_size: function() {
-        return Module["blob"].size;
+        return pageCall.blob.size;
     },
 
     meshlift_blob_readable__deps: ["$blobSlices"],
@@ -53,9 +63,9 @@ mergeInto(LibraryManager.library, {
         }
     },
 
-    meshlift_read_blob_at__deps: ["$blobSlices"],
+    meshlift_read_blob_at__deps: ["$blobSlices", "$pageCall"],
     meshlift_read_blob_at: function(offset, data, size) {
-        const end = Math.min(offset + size, Module["blob"].size);
+        const end = Math.min(offset + size, pageCall.blob.size);
         let at = offset;
         try {
             while (at < end) {
@@ -69,7 +79,7 @@ mergeInto(LibraryManager.library, {
         } catch (error) {
             return -1;
         }
-        Module["onBlobRead"](at);
+        pageCall.receivers.onBlobRead(at);
         return at - offset;
     },
 
@@ -78,20 +88,24 @@ mergeInto(LibraryManager.library, {
         blobSlices.forget();
     },
 
+    meshlift_hand_document__deps: ["$pageCall"],
     meshlift_hand_document: function(data, size) {
-        Module["onDocument"](HEAPU8.slice(data, data + size));
+        pageCall.receivers.onDocument(HEAPU8.slice(data, data + size));
     },
 
+    meshlift_hand_console__deps: ["$pageCall"],
     meshlift_hand_console: function(data, size) {
-        Module["onConsole"](HEAPU8.slice(data, data + size));
+        pageCall.receivers.onConsole(HEAPU8.slice(data, data + size));
     },
 
+    meshlift_hand_picture__deps: ["$pageCall"],
     meshlift_hand_picture: function(rgba, width, height) {
         const pixels = new Uint8ClampedArray(HEAPU8.slice(rgba, rgba + width * height * 4).buffer);
-        Module["onPicture"](pixels, width, height);
+        pageCall.receivers.onPicture(pixels, width, height);
     },
 
+    meshlift_hand_report_line__deps: ["$pageCall"],
     meshlift_hand_report_line: function(data, size) {
-        Module["onReportLine"](UTF8ToString(data, size));
+        pageCall.receivers.onReportLine(UTF8ToString(data, size));
     },
 });
