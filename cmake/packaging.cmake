@@ -46,6 +46,10 @@ install(FILES "${PROJECT_SOURCE_DIR}/packaging/bash-completion/meshlift" "${MESH
         DESTINATION "${CMAKE_INSTALL_DATAROOTDIR}/bash-completion/completions" COMPONENT meshlift)
 install(FILES "${PROJECT_SOURCE_DIR}/README.md" DESTINATION "${CMAKE_INSTALL_DATAROOTDIR}/doc/meshlift"
         COMPONENT meshlift)
+# The pages the README links to, in the same place relative to it.
+file(GLOB meshlift_doc_pages "${PROJECT_SOURCE_DIR}/doc/*.md" "${PROJECT_SOURCE_DIR}/doc/*.png")
+install(FILES ${meshlift_doc_pages} DESTINATION "${CMAKE_INSTALL_DATAROOTDIR}/doc/meshlift/doc"
+        COMPONENT meshlift)
 
 # Each package carries the licence as a machine-readable copyright file and the
 # packaging changelog, gzipped without a time stamp so that builds are reproducible.

@@ -1,9 +1,12 @@
 # The Windows zip: Meshlift.exe (linked statically, so it needs only the DLLs that
-# come with Windows), README.md, the licence, and each program's manual page rendered
-# as text: Meshlift.txt, and meshlift-preview.txt where the preview is built.
+# come with Windows), README.md and the pages it links to, the licence, and each
+# program's manual page rendered as text: Meshlift.txt, and meshlift-preview.txt where
+# the preview is built.
 
 install(TARGETS Meshlift RUNTIME DESTINATION . COMPONENT meshlift)
 install(FILES "${PROJECT_SOURCE_DIR}/README.md" DESTINATION . COMPONENT meshlift)
+file(GLOB meshlift_doc_pages "${PROJECT_SOURCE_DIR}/doc/*.md" "${PROJECT_SOURCE_DIR}/doc/*.png")
+install(FILES ${meshlift_doc_pages} DESTINATION doc COMPONENT meshlift)
 
 # The licence with Windows line ends, under its own name.
 file(READ "${PROJECT_SOURCE_DIR}/LICENSE" meshlift_licence)
