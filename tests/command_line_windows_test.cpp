@@ -1,8 +1,10 @@
-// The program as users run it on Windows: names that differ only in letter case or
-// spelling, named pipes, and names beyond the code page.
-#include "command_line_cases.h"
+// The program as users run it on Windows: names of the input in another letter case or
+// spelling, named pipes as input and as output, and names beyond the code page. These
+// are the Windows side of same_file_test.cpp, piped_input_posix_test.cpp and
+// disk_failures_posix_test.cpp.
 #include "platform/file_system.h"
 #include "scene/line_sink.h"
+#include "test_support.h"
 
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
@@ -63,6 +65,8 @@ class NamedPipe {
     std::thread server_;
 };
 
+using CommandLine = SceneInFolder;
+
 } // namespace
 
 TEST(ConsoleLines, EndInCrLfOnWindows) {
@@ -79,19 +83,19 @@ TEST_F(CommandLine, OutputNamingTheInputInAnotherCaseOrSpellingIsRefused) {
           folder + "\\..\\" + utf8Of(dir.path().filename()) + "\\Scene.Ase"}) {
         const RunResult run = runMeshlift({input, path, "quad"});
         EXPECT_EQ(run.exitCode, 1) << path;
-        EXPECT_EQ(run.console, "Error creating file : " + path + " !\n");
-        EXPECT_EQ(readFile(input), kScene);
+        EXPECT_EQ(run.console, creatingError(path));
+        EXPECT_EQ(readFile(input), kCleanScene);
     }
 }
 
 TEST_F(CommandLine, NamedPipeInput) {
     const std::string name = pipeName("input");
-    const NamedPipe pipe(name, PIPE_ACCESS_OUTBOUND, kScene);
+    const NamedPipe pipe(name, PIPE_ACCESS_OUTBOUND, kCleanScene);
     ASSERT_TRUE(pipe.valid());
     const RunResult run = runMeshlift({name, output});
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.console, "");
-    EXPECT_EQ(readFile(output), kTriDocument);
+    EXPECT_EQ(readFile(output), kCleanTriDocument);
 }
 
 // The reader closes the pipe at once; the document is larger than the pipe holds,
@@ -107,7 +111,7 @@ TEST_F(CommandLine, ClosedOutputPipeIsAFailedWrite) {
     ASSERT_TRUE(pipe.valid());
     const RunResult run = runMeshlift({input, name});
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_EQ(run.console, "Error writing file : " + name + " !\n");
+    EXPECT_EQ(run.console, writingError(name));
 }
 
 // Names are taken as UTF-16 from the command line and shown in UTF-8, whatever the
@@ -118,11 +122,11 @@ TEST_F(CommandLine, NamesBeyondTheCodePageOpenAndAppearInUtf8) {
     writeFile(scene, "no objects here\n");
     const RunResult run = runMeshlift({scene, document});
     EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.console, "Error : no *GEOMOBJECT found in " + scene + "!\n");
-    EXPECT_EQ(readFile(document), documentLines({kSceneStart, "</scene>"}));
+    EXPECT_EQ(run.console, noObjectLine(scene));
+    EXPECT_EQ(readFile(document), emptySceneDocument());
 
     const std::string missing = dir.file("missing-\xc3\xbc.ASE");
     const RunResult notOpened = runMeshlift({missing, document});
     EXPECT_EQ(notOpened.exitCode, 1);
-    EXPECT_EQ(notOpened.console, "Error opening file : " + missing + " !\n");
+    EXPECT_EQ(notOpened.console, openingError(missing));
 }

@@ -74,8 +74,8 @@ std::string sceneWithLongTokens() {
 
 TEST(LineWrites, EveryDocumentAndConsoleLineIsOneWrite) {
     const std::string scene = sceneWithLongTokens();
-    for (bool quad : {false, true}) {
-        const Conversion expected = convertInMemory(scene, quad);
+    for (const Mode mode : kModes) {
+        const Conversion expected = convertInMemory(scene, mode);
         ASSERT_FALSE(expected.console.empty());
 
         SocketPair document, console;
@@ -85,8 +85,7 @@ TEST(LineWrites, EveryDocumentAndConsoleLineIsOneWrite) {
         openInputMemory(input, scene);
         LineSink documentSink = fileSink(document.writer);
         LineSink consoleSink = fileSink(console.writer);
-        EXPECT_TRUE(convertScene(input, documentSink, consoleSink, quad ? Mode::quad : Mode::tri,
-                                 "scene.ASE"));
+        EXPECT_TRUE(convertScene(input, documentSink, consoleSink, mode, "scene.ASE"));
         EXPECT_FALSE(documentSink.failed);
 
         std::string joined;
@@ -95,7 +94,7 @@ TEST(LineWrites, EveryDocumentAndConsoleLineIsOneWrite) {
             EXPECT_EQ(write.find("\r\n"), write.size() - 2) << write.substr(0, 80);
             joined += write;
         }
-        EXPECT_EQ(joined, expected.document) << (quad ? "quad" : "tri");
+        EXPECT_EQ(joined, expected.document) << modeWord(mode);
 
         joined.clear();
         for (const std::string& write : console.writes()) {
