@@ -19,13 +19,13 @@ TEST_F(CommandLine, HighBytesInPathsReachFileSystemAndMessagesUnchanged) {
     const std::string document = dir.file("out-\xc3\xa9\xfe.xml");
     writeFile(scene, "no objects here\n");
     const RunResult run = runMeshlift({scene, document});
-    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.exitCode, kExitSuccess);
     EXPECT_EQ(run.console, noObjectLine(scene));
     EXPECT_EQ(readFile(document), emptySceneDocument());
 
     const std::string missing = dir.file("missing-\xa0\xfe.ASE");
     const RunResult notOpened = runMeshlift({missing, document});
-    EXPECT_EQ(notOpened.exitCode, 1);
+    EXPECT_EQ(notOpened.exitCode, kExitFailure);
     EXPECT_EQ(notOpened.console, openingError(missing));
 }
 
@@ -45,10 +45,10 @@ TEST(StandardOutput, PipeGivesTheSameBytesAsAFile) {
     const std::string input = dir.file("scene.ASE");
     writeFile(input, kNamedTriangle + kNamedTriangle);
     const RunResult toFile = runMeshlift({input, dir.file("scene.xml")});
-    ASSERT_EQ(toFile.exitCode, 0);
+    ASSERT_EQ(toFile.exitCode, kExitSuccess);
     ASSERT_EQ(toFile.console, "");
     const Conversion piped = runIntoPipe(dir, input);
-    EXPECT_EQ(piped.exitCode, 0);
+    EXPECT_EQ(piped.exitCode, kExitSuccess);
     EXPECT_EQ(piped.document, readFile(dir.file("scene.xml")));
 }
 
@@ -58,7 +58,7 @@ TEST(StandardOutput, DocumentInterleavesWithConsoleLinesInOrder) {
     writeFile(input, "*GEOMOBJECT\n*NODE_NAME \"P\"\n*MESH\n*MESH_NUMVERTEX 3\n*MESH_NUMFACES 1\n"
                      "*MESH_VERTEX_LIST\n*MESH_VERTEX 0 1 2 3\n*MESH_VERTEX 1 4 5 6\n");
     const Conversion piped = runIntoPipe(dir, input);
-    EXPECT_EQ(piped.exitCode, 0);
+    EXPECT_EQ(piped.exitCode, kExitSuccess);
     EXPECT_EQ(piped.document,
               documentLines({kSceneStart, objectLine("\"P\"", "0xAAAAAA"), "<nodes>",
                              R"(<node id="0" xyz="1,2,3"/>)", R"(<node id="1" xyz="4,5,6"/>)"}) +
@@ -73,13 +73,13 @@ TEST(StandardOutput, DocumentInterleavesWithConsoleLinesInOrder) {
         for (const std::string& named : {std::string("/dev/stdout"), out}) {
             writeFile(out, stale);
             const RunResult run = runMeshlift({input, named}, redirection);
-            EXPECT_EQ(run.exitCode, 0) << redirection << " " << named;
+            EXPECT_EQ(run.exitCode, kExitSuccess) << redirection << " " << named;
             EXPECT_EQ(readFile(out), piped.document) << redirection << " " << named;
         }
     }
     writeFile(out, "earlier log\n");
     const RunResult appended = runMeshlift({input, "/dev/stdout"}, ">> " + shellQuote(out));
-    EXPECT_EQ(appended.exitCode, 0);
+    EXPECT_EQ(appended.exitCode, kExitSuccess);
     EXPECT_EQ(readFile(out), "earlier log\n" + piped.document);
 }
 
@@ -98,7 +98,7 @@ TEST(StandardStreams, ClosedDescriptorsKeepConsoleOutOfTheDocument) {
         const std::string output = dir.file("scene.xml");
         writeFile(input, scene);
         const RunResult run = runMeshlift({input, output, "tri"}, redirections);
-        EXPECT_EQ(run.exitCode, 0);
+        EXPECT_EQ(run.exitCode, kExitSuccess);
         EXPECT_EQ(readFile(output), document);
         const bool consoleClosed = redirections.find(">&-") != std::string::npos;
         EXPECT_EQ(run.console, consoleClosed ? "" : console);

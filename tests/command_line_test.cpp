@@ -16,10 +16,10 @@ using CommandLine = SceneInFolder;
 
 TEST_F(CommandLine, TwoArgumentsConvertInTriMode) {
     const RunResult run = runMeshlift({input, output});
-    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.exitCode, kExitSuccess);
     EXPECT_EQ(run.console, "");
     EXPECT_EQ(readFile(output), kCleanTriDocument);
-    EXPECT_EQ(runMeshlift({input, output, "tri"}).exitCode, 0);
+    EXPECT_EQ(runMeshlift({input, output, "tri"}).exitCode, kExitSuccess);
     EXPECT_EQ(readFile(output), kCleanTriDocument);
 }
 
@@ -29,7 +29,7 @@ TEST_F(CommandLine, WrongArgumentCountsPrintOnlyTheUsageLine) {
                                                       {input, output, "tri", "extra"},
                                                       {input, output, "bad", "extra"}}) {
         const RunResult run = runMeshlift(arguments);
-        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_EQ(run.exitCode, kExitFailure);
         EXPECT_EQ(run.console, kUsage);
     }
     EXPECT_FALSE(std::filesystem::exists(output));
@@ -39,7 +39,7 @@ TEST_F(CommandLine, ModesOtherThanTriOrQuadAreRefusedBeforeAnyFileIsTouched) {
     writeFile(output, "keep me");
     for (const std::string mode : {"TRI", "Quad", "tri ", "", "quads"}) {
         const RunResult run = runMeshlift({input, output, mode});
-        EXPECT_EQ(run.exitCode, 1) << mode;
+        EXPECT_EQ(run.exitCode, kExitFailure) << mode;
         EXPECT_EQ(run.console, "Error : invalid mode (tri or quad are supported)\n" + kUsage);
     }
     EXPECT_EQ(readFile(output), "keep me");
@@ -50,7 +50,7 @@ TEST_F(CommandLine, InputThatCannotBeOpenedLeavesTheOutputAlone) {
     const std::string missing = dir.file("missing.ASE");
     for (const std::string& path : {missing, dir.path().string(), std::string()}) {
         const RunResult run = runMeshlift({path, output});
-        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_EQ(run.exitCode, kExitFailure);
         EXPECT_EQ(run.console, openingError(path));
     }
     EXPECT_EQ(readFile(output), "keep me");
@@ -60,7 +60,7 @@ TEST_F(CommandLine, OutputThatCannotBeCreated) {
     const std::string folder = dir.path().string();
     for (const std::string& path : {dir.file("no/such/dir/out.xml"), folder, folder + "/"}) {
         const RunResult run = runMeshlift({input, path});
-        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_EQ(run.exitCode, kExitFailure);
         EXPECT_EQ(run.console, creatingError(path));
     }
 }
@@ -68,7 +68,7 @@ TEST_F(CommandLine, OutputThatCannotBeCreated) {
 TEST_F(CommandLine, EmptyInputGivesTheTwoLineDocument) {
     writeFile(input, "");
     const RunResult run = runMeshlift({input, output});
-    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.exitCode, kExitSuccess);
     EXPECT_EQ(run.console, noObjectLine(input));
     EXPECT_EQ(readFile(output), emptySceneDocument());
 }

@@ -82,7 +82,7 @@ TEST_F(CommandLine, OutputNamingTheInputInAnotherCaseOrSpellingIsRefused) {
          {folder + "\\SCENE.ase", folder + "\\.\\scene.ASE", folder + "/scene.ASE",
           folder + "\\..\\" + utf8Of(dir.path().filename()) + "\\Scene.Ase"}) {
         const RunResult run = runMeshlift({input, path, "quad"});
-        EXPECT_EQ(run.exitCode, 1) << path;
+        EXPECT_EQ(run.exitCode, kExitFailure) << path;
         EXPECT_EQ(run.console, creatingError(path));
         EXPECT_EQ(readFile(input), kCleanScene);
     }
@@ -93,7 +93,7 @@ TEST_F(CommandLine, NamedPipeInput) {
     const NamedPipe pipe(name, PIPE_ACCESS_OUTBOUND, kCleanScene);
     ASSERT_TRUE(pipe.valid());
     const RunResult run = runMeshlift({name, output});
-    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.exitCode, kExitSuccess);
     EXPECT_EQ(run.console, "");
     EXPECT_EQ(readFile(output), kCleanTriDocument);
 }
@@ -110,7 +110,7 @@ TEST_F(CommandLine, ClosedOutputPipeIsAFailedWrite) {
     const NamedPipe pipe(name, PIPE_ACCESS_INBOUND, "");
     ASSERT_TRUE(pipe.valid());
     const RunResult run = runMeshlift({input, name});
-    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.exitCode, kExitFailure);
     EXPECT_EQ(run.console, writingError(name));
 }
 
@@ -121,12 +121,12 @@ TEST_F(CommandLine, NamesBeyondTheCodePageOpenAndAppearInUtf8) {
     const std::string document = dir.file("out-\xce\xb1\xce\xb2.xml");
     writeFile(scene, "no objects here\n");
     const RunResult run = runMeshlift({scene, document});
-    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.exitCode, kExitSuccess);
     EXPECT_EQ(run.console, noObjectLine(scene));
     EXPECT_EQ(readFile(document), emptySceneDocument());
 
     const std::string missing = dir.file("missing-\xc3\xbc.ASE");
     const RunResult notOpened = runMeshlift({missing, document});
-    EXPECT_EQ(notOpened.exitCode, 1);
+    EXPECT_EQ(notOpened.exitCode, kExitFailure);
     EXPECT_EQ(notOpened.console, openingError(missing));
 }

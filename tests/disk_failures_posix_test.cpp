@@ -35,10 +35,10 @@ TEST(DiskFailure, FullDiskIsReportedAfterTheRunByTheProgramAndTheLibrary) {
                                       writingError("/dev/full")}}) {
         writeFile(input, c.scene);
         const RunResult program = runMeshlift({input, "/dev/full"});
-        EXPECT_EQ(program.exitCode, 1);
+        EXPECT_EQ(program.exitCode, kExitFailure);
         EXPECT_EQ(program.console, c.console);
         const meshlift::Result library = meshlift::convertFile(input, "/dev/full");
-        EXPECT_EQ(library.exitCode, 1);
+        EXPECT_EQ(library.exitCode, kExitFailure);
         EXPECT_EQ(withLfLineBreaks(library.console), c.console);
     }
 }
@@ -48,11 +48,12 @@ TEST(DiskFailure, FullDiskIsReportedAfterTheRunByTheProgramAndTheLibrary) {
 TEST(DiskFailure, CopyOfAPipedInputThatCannotBeWrittenIsReportedByTheProgramAndTheLibrary) {
     TempDir dir;
     const std::string input = dir.file("in.ASE");
-    writeFile(input, kVertexShortScene + std::string(1 << 16, '\n'));
+    // Longer than either limit below lets a file grow (8 KiB in the shell, 4 KiB here).
+    writeFile(input, kVertexShortScene + std::string(std::size_t{64} << 10, '\n'));
     const RunResult program =
         runShell("trap '' XFSZ; ulimit -f 8; cat " + shellQuote(input) + " | " +
                  shellQuote(MESHLIFT_BINARY) + " /dev/stdin " + shellQuote(dir.file("out.xml")));
-    EXPECT_EQ(program.exitCode, 1);
+    EXPECT_EQ(program.exitCode, kExitFailure);
     EXPECT_EQ(program.console, openingError("/dev/stdin"));
 
     // The limit is set in a child, so that this process and its other tests keep none.
@@ -65,7 +66,8 @@ TEST(DiskFailure, CopyOfAPipedInputThatCannotBeWrittenIsReportedByTheProgramAndT
         const int fd = ::open(input.c_str(), O_RDONLY);
         const bool reported =
             ::setrlimit(RLIMIT_FSIZE, &limit) == 0 &&
-            meshlift::convertDescriptor(fd, Mode::tri, collect(lines), "in.ASE").exitCode == 1 &&
+            meshlift::convertDescriptor(fd, Mode::tri, collect(lines), "in.ASE").exitCode ==
+                kExitFailure &&
             lines.console == openingError("in.ASE") && lines.document.empty();
         ::_exit(reported ? 0 : 1);
     }
@@ -103,7 +105,8 @@ TEST(DiskFailure, ReadErrorStopsTheConversionAndFailsTheRun) {
     TempDir dir;
     const std::string input = dir.file("scene.ASE");
     std::string scene;
-    while (scene.size() < (3u << 19))
+    while (scene.size() <
+           meshlift::detail::InputFile::kBlockSize * 3 / 2) // the last read is not the first
         scene += kNamedTriangle;
     writeFile(input, scene);
     const std::string output = dir.file("scene.xml");
@@ -115,7 +118,7 @@ TEST(DiskFailure, ReadErrorStopsTheConversionAndFailsTheRun) {
     const std::string whole = readFile(output);
 
     const RunResult failed = runShell(straced("", "pread64", log, reads, program));
-    EXPECT_EQ(failed.exitCode, 1);
+    EXPECT_EQ(failed.exitCode, kExitFailure);
     EXPECT_EQ(failed.console, readingError(input));
     const std::string cut = readFile(output);
     EXPECT_LT(cut.size(), whole.size());
@@ -128,7 +131,7 @@ TEST(DiskFailure, ReadErrorStopsTheConversionAndFailsTheRun) {
     const int streamReads = countSystemCalls(cat, "read", fromPipe, dir);
     ASSERT_GT(streamReads, 0);
     const RunResult pipeFailed = runShell(straced(cat, "read", log, streamReads, fromPipe));
-    EXPECT_EQ(pipeFailed.exitCode, 1);
+    EXPECT_EQ(pipeFailed.exitCode, kExitFailure);
     EXPECT_EQ(pipeFailed.console, readingError("/dev/stdin"));
 }
 

@@ -30,7 +30,7 @@ void expectGolden(const fs::path& scene, const fs::path& expected) {
         ASSERT_TRUE(fs::exists(stem + ".xml")) << stem;
         const std::string output = dir.file("out.xml");
         const RunResult run = runInSceneFolder(scene, output, mode);
-        EXPECT_EQ(run.exitCode, 0);
+        EXPECT_EQ(run.exitCode, kExitSuccess);
         EXPECT_EQ(run.console, readFile(stem + ".out"));
         EXPECT_EQ(readFile(output), readFile(stem + ".xml"));
     }
@@ -66,7 +66,7 @@ TEST(Golden, RealExportsAgreeAcrossAllWaysOfReading) {
         for (const Mode mode : kModes) {
             SCOPED_TRACE(scene.filename().string() + " " + modeWord(mode));
             const RunResult run = runMeshlift({scene.string(), output, modeWord(mode)});
-            ASSERT_EQ(run.exitCode, 0);
+            ASSERT_EQ(run.exitCode, kExitSuccess);
             const std::string document = readFile(output);
             ASSERT_EQ(document.rfind(std::string(kSceneStart) + "\r\n", 0), 0u);
             ASSERT_TRUE(document.ends_with("</scene>\r\n"));

@@ -51,7 +51,7 @@ void expectConversion(std::string_view scene, Mode mode, const std::string& docu
     }
     TempDir dir;
     const Conversion run = convertWithProgram(dir, scene, mode);
-    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.exitCode, kExitSuccess);
     EXPECT_EQ(run.document, document);
     std::string consoleOnDisk = console;
     const std::string memoryName = noObjectLine("scene.ASE");
@@ -61,13 +61,13 @@ void expectConversion(std::string_view scene, Mode mode, const std::string& docu
 }
 
 TEST(HostileInput, RandomBytesGiveAnEmptyScene) {
-    const std::string bytes = randomBytes(3 << 20, 20240607);
+    const std::string bytes = randomBytes(3 * InputFile::kBlockSize, 20240607);
     expectConversion(bytes, Mode::tri, emptySceneDocument(), noObjectLine("scene.ASE"));
     expectConversion(bytes, Mode::quad, emptySceneDocument(), noObjectLine("scene.ASE"));
 }
 
 TEST(HostileInput, RandomBytesBeforeAnObjectDoNotDisturbIt) {
-    const std::string junk = randomBytes(1 << 20, 7);
+    const std::string junk = randomBytes(InputFile::kBlockSize, 7);
     const std::string scene =
         junk + "\n" + triangleScene("*NODE_NAME \"Box\"", "*WIREFRAME_COLOR 1.0 0.5 0.0") + junk;
     expectConversion(scene, Mode::tri, triangleDocument("\"Box\"", "0xff8000", Mode::tri), "");
@@ -158,7 +158,7 @@ TEST(HostileInput, HugeVertexCountWithThreeVertexLines) {
                                           {"0: A: 0 B: 1 C: 2"}, "", "100000");
     TempDir dir;
     const Conversion run = convertWithProgram(dir, scene, Mode::tri);
-    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.exitCode, kExitSuccess);
     EXPECT_EQ(run.document,
               documentLines({kSceneStart, objectLine("\"Big\"", "0xAAAAAA"), "<nodes>",
                              R"(<node id="0" xyz="0,0,0"/>)", R"(<node id="1" xyz="1,0,0"/>)",

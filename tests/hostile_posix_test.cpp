@@ -22,7 +22,7 @@ long peakMemoryOfRun(const std::vector<std::string>& arguments, std::string& con
     const RunResult run = runShell(command);
     const std::size_t lastLine = run.console.rfind('\n', run.console.size() - 2);
     const std::size_t peakAt = lastLine == std::string::npos ? 0 : lastLine + 1;
-    if (run.exitCode != 0 || run.console.size() < 2) return -1;
+    if (run.exitCode != kExitSuccess || run.console.size() < 2) return -1;
     console = run.console.substr(0, peakAt);
     return std::stol(run.console.substr(peakAt));
 }

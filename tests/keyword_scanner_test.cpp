@@ -28,7 +28,7 @@ std::vector<std::string> allMatches(std::string_view bytes, const Keyword& keywo
 }
 
 // Window sizes from the smallest to one that holds everything at once.
-const std::size_t kBlockSizes[] = {32, 33, 47, 64, 1000, 1 << 20};
+const std::size_t kBlockSizes[] = {32, 33, 47, 64, 1000, InputFile::kBlockSize};
 
 } // namespace
 

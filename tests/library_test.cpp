@@ -23,7 +23,7 @@ TEST(Library, MissingInputIsTheProgramsErrorThroughTheResult) {
     const std::string output = dir.file("missing.xml");
     const RunResult program = runMeshlift({input, output});
     const meshlift::Result library = meshlift::convertFile(input, output);
-    EXPECT_EQ(library.exitCode, 1);
+    EXPECT_EQ(library.exitCode, kExitFailure);
     EXPECT_EQ(library.exitCode, program.exitCode);
     EXPECT_EQ(withLfLineBreaks(library.console), program.console);
     EXPECT_FALSE(std::filesystem::exists(output));
@@ -57,7 +57,7 @@ TEST(Library, CallbackThatThrowsEndsTheDeliveryWithExitCodeOne) {
         meshlift::convertBuffer(kScene, Mode::tri, [&](meshlift::LineKind, auto) {
             if (++calls == 3) throw std::runtime_error("full");
         });
-    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.exitCode, kExitFailure);
     EXPECT_EQ(calls, 3);
 }
 
@@ -95,7 +95,7 @@ TEST(Library, ReaderThatCannotOpenOrReadEndsAsTheProgramWould) {
     Conversion lines;
     meshlift::Result result =
         meshlift::convertReader(scene, Mode::tri, collect(lines), dir.file("gone.ASE"));
-    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.exitCode, kExitFailure);
     EXPECT_EQ(lines.console, missing.console);
     EXPECT_EQ(lines.document, "");
 
@@ -108,7 +108,7 @@ TEST(Library, ReaderThatCannotOpenOrReadEndsAsTheProgramWould) {
     };
     Conversion failed;
     result = meshlift::convertReader(scene, Mode::tri, collect(failed), "in.ASE");
-    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.exitCode, kExitFailure);
     EXPECT_TRUE(failed.console.ends_with(readingError("in.ASE"))) << failed.console;
     EXPECT_EQ(failed.document.find("</scene>"), std::string::npos);
 }

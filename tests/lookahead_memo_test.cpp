@@ -20,6 +20,8 @@
 using namespace meshlift;
 using namespace meshlift::detail;
 using meshlift::detail::test::Conversion;
+using meshlift::detail::test::kExitFailure;
+using meshlift::detail::test::kExitSuccess;
 using meshlift::detail::test::kModes;
 using meshlift::detail::test::modeWord;
 
@@ -34,7 +36,7 @@ Conversion convert(std::string_view scene, Mode mode, bool remember, std::size_t
     LineSink console = memorySink(out.console);
     const bool converted = convertScene(input, document, console, mode, "scene.ASE");
     EXPECT_TRUE(converted);
-    out.exitCode = converted ? 0 : 1;
+    out.exitCode = converted ? kExitSuccess : kExitFailure;
     return out;
 }
 

@@ -37,7 +37,7 @@ TEST_F(PipedInput, PipeAndRedirectionGiveTheBytesOfTheFile) {
          std::string(kMissingFace)},
         // Past the first window, with colour lines after the meshes, so that the
         // look-ahead goes back in the copy of the pipe too.
-        {randomBytes(3 << 20, 99) + "\n" + kNamedTriangle +
+        {randomBytes(3 * meshlift::detail::InputFile::kBlockSize, 99) + "\n" + kNamedTriangle +
              triangleScene("*NODE_NAME \"Two\"", "*WIREFRAME_COLOR 0 0 1") + "*GEOMOBJECT\n",
          std::string(kMissingMesh), std::string(kMissingMesh)}};
     const std::string piped = dir.file("piped.xml");
@@ -46,17 +46,17 @@ TEST_F(PipedInput, PipeAndRedirectionGiveTheBytesOfTheFile) {
         for (const Mode mode : kModes) {
             SCOPED_TRACE(modeWord(mode));
             const RunResult fromFile = runMeshlift({input, output, modeWord(mode)});
-            EXPECT_EQ(fromFile.exitCode, 0);
+            EXPECT_EQ(fromFile.exitCode, kExitSuccess);
             EXPECT_EQ(fromFile.console, mode == Mode::tri ? c.triConsole : c.quadConsole);
             const std::string expected = readFile(output);
             const RunResult fromPipe = runOnPipe(input, piped, mode);
-            EXPECT_EQ(fromPipe.exitCode, 0);
+            EXPECT_EQ(fromPipe.exitCode, kExitSuccess);
             EXPECT_EQ(fromPipe.console, fromFile.console);
             EXPECT_EQ(readFile(piped), expected);
             std::filesystem::remove(piped);
             const RunResult redirected =
                 runMeshlift({"/dev/stdin", piped, modeWord(mode)}, "< " + shellQuote(input));
-            EXPECT_EQ(redirected.exitCode, 0);
+            EXPECT_EQ(redirected.exitCode, kExitSuccess);
             EXPECT_EQ(redirected.console, fromFile.console);
             EXPECT_EQ(readFile(piped), expected);
         }
@@ -69,7 +69,7 @@ TEST_F(PipedInput, NamedPipe) {
     const RunResult run =
         runShell("(cat " + shellQuote(input) + " > " + shellQuote(fifo) + " &) ; " +
                  shellQuote(MESHLIFT_BINARY) + " " + shellQuote(fifo) + " " + shellQuote(output));
-    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.exitCode, kExitSuccess);
     EXPECT_EQ(run.console, "");
     EXPECT_EQ(readFile(output), kCleanTriDocument);
 }
@@ -78,11 +78,11 @@ TEST_F(PipedInput, NamedPipe) {
 // that names no directory must not stop a piped scene from being converted.
 TEST_F(PipedInput, DoesNotDependOnTheTemporaryDirectorySetting) {
     writeFile(input, "*GEOMOBJECT {\n*NODE_NAME \"T\"\n}\n");
-    ASSERT_EQ(runMeshlift({input, output}).exitCode, 0);
+    ASSERT_EQ(runMeshlift({input, output}).exitCode, kExitSuccess);
     const std::string piped = dir.file("piped.xml");
     const RunResult run =
         runOnPipe(input, piped, Mode::tri, "TMPDIR=" + shellQuote(dir.file("no/such/dir")) + " ");
-    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.exitCode, kExitSuccess);
     EXPECT_EQ(run.console, kMissingMesh);
     EXPECT_EQ(readFile(piped), readFile(output));
 }
@@ -95,10 +95,10 @@ TEST(PipedInputCorpus, RealExportsGiveTheDocumentsOfTheirFiles) {
     for (const std::filesystem::path& scene : scenes) {
         for (const Mode mode : kModes) {
             SCOPED_TRACE(scene.filename().string() + " " + modeWord(mode));
-            ASSERT_EQ(runMeshlift({scene.string(), output, modeWord(mode)}).exitCode, 0);
+            ASSERT_EQ(runMeshlift({scene.string(), output, modeWord(mode)}).exitCode, kExitSuccess);
             const std::string document = readFile(output);
             const RunResult piped = runOnPipe(scene.string(), output, mode);
-            EXPECT_EQ(piped.exitCode, 0);
+            EXPECT_EQ(piped.exitCode, kExitSuccess);
             EXPECT_EQ(readFile(output), document);
         }
     }
@@ -113,10 +113,11 @@ TEST(PipedInputLibrary, DescriptorReadsAPipeLikeABufferAndReportsAnUnreadableOne
               static_cast<ssize_t>(kVertexShortScene.size()));
     ::close(pipeEnds[1]);
     Conversion fromPipe, fromBuffer;
-    EXPECT_EQ(meshlift::convertDescriptor(pipeEnds[0], Mode::tri, collect(fromPipe)).exitCode, 0);
+    EXPECT_EQ(meshlift::convertDescriptor(pipeEnds[0], Mode::tri, collect(fromPipe)).exitCode,
+              kExitSuccess);
     ::close(pipeEnds[0]);
     EXPECT_EQ(meshlift::convertBuffer(kVertexShortScene, Mode::tri, collect(fromBuffer)).exitCode,
-              0);
+              kExitSuccess);
     EXPECT_EQ(fromPipe.document, fromBuffer.document);
     EXPECT_EQ(fromPipe.console, fromBuffer.console);
 
@@ -126,7 +127,7 @@ TEST(PipedInputLibrary, DescriptorReadsAPipeLikeABufferAndReportsAnUnreadableOne
         Conversion unreadable;
         EXPECT_EQ(meshlift::convertDescriptor(descriptor, Mode::tri, collect(unreadable), "in.ASE")
                       .exitCode,
-                  1);
+                  kExitFailure);
         EXPECT_EQ(unreadable.console, readingError("in.ASE"));
         EXPECT_EQ(unreadable.document, "");
     }
@@ -151,7 +152,7 @@ TEST(PipedInputLibrary, DescriptorThatDoesNotBlockIsWaitedFor) {
         meshlift::convertDescriptor(pipeEnds[0], Mode::tri, collect(fromPipe)).exitCode;
     writer.join();
     ::close(pipeEnds[0]);
-    EXPECT_EQ(exitCode, 0) << fromPipe.console;
+    EXPECT_EQ(exitCode, kExitSuccess) << fromPipe.console;
     (void)meshlift::convertBuffer(scene, Mode::tri, collect(fromBuffer));
     EXPECT_EQ(fromPipe.document, fromBuffer.document);
 }
@@ -174,7 +175,7 @@ TEST(PipedInputLibrary, Utf16DescriptorIsCopiedWholeAndReadAsText) {
         meshlift::convertDescriptor(pipeEnds[0], Mode::tri, collect(fromPipe)).exitCode;
     writer.join();
     ::close(pipeEnds[0]);
-    EXPECT_EQ(exitCode, 0);
+    EXPECT_EQ(exitCode, kExitSuccess);
     (void)meshlift::convertBuffer(text, Mode::tri, collect(fromText));
     EXPECT_EQ(fromPipe.document, fromText.document);
     EXPECT_NE(fromPipe.document.find("second"), std::string::npos);

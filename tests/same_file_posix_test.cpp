@@ -19,13 +19,13 @@ TEST_F(SameFile, OutputNamingTheInputThroughASymbolicLinkIsRefused) {
     std::filesystem::create_symlink(input, link);
     for (const Mode mode : kModes) {
         const RunResult run = runMeshlift({input, link, modeWord(mode)});
-        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_EQ(run.exitCode, kExitFailure);
         EXPECT_EQ(run.console, creatingError(link));
         EXPECT_EQ(readFile(input), kCleanScene);
     }
     // Reading through the link and writing to the real name is the same file too.
     const RunResult reversed = runMeshlift({link, input});
-    EXPECT_EQ(reversed.exitCode, 1);
+    EXPECT_EQ(reversed.exitCode, kExitFailure);
     EXPECT_EQ(reversed.console, creatingError(input));
     EXPECT_EQ(readFile(input), kCleanScene);
 }
@@ -38,7 +38,7 @@ TEST_F(SameFile, NamedPipeAsInputAndOutputIsRefused) {
     const RunResult run =
         runShell("(cat " + shellQuote(input) + " > " + shellQuote(fifo) + " &) ; timeout 10 " +
                  shellQuote(MESHLIFT_BINARY) + " " + shellQuote(fifo) + " " + shellQuote(fifo));
-    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.exitCode, kExitFailure);
     EXPECT_EQ(run.console, creatingError(fifo));
 }
 

@@ -20,7 +20,7 @@ TEST_F(SameFile, OutputNamingTheInputItselfIsRefusedAndTheSceneSurvives) {
     for (const std::string& path : {input, dir.file("hard.ASE"), relative}) {
         for (const Mode mode : kModes) {
             const RunResult run = runMeshlift({input, path, modeWord(mode)});
-            EXPECT_EQ(run.exitCode, 1) << path;
+            EXPECT_EQ(run.exitCode, kExitFailure) << path;
             EXPECT_EQ(run.console, creatingError(path));
             EXPECT_EQ(readFile(input), kCleanScene);
         }
@@ -30,7 +30,7 @@ TEST_F(SameFile, OutputNamingTheInputItselfIsRefusedAndTheSceneSurvives) {
 TEST_F(SameFile, LibraryRefusesItAsTheProgramDoes) {
     const RunResult program = runMeshlift({input, input});
     const meshlift::Result library = meshlift::convertFile(input, input);
-    EXPECT_EQ(library.exitCode, 1);
+    EXPECT_EQ(library.exitCode, kExitFailure);
     EXPECT_EQ(library.exitCode, program.exitCode);
     EXPECT_EQ(withLfLineBreaks(library.console), program.console);
     EXPECT_EQ(readFile(input), kCleanScene);

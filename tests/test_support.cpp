@@ -98,7 +98,7 @@ Conversion convertInMemory(std::string_view scene, Mode mode, std::size_t blockS
     LineSink console = memorySink(result.console);
     const bool converted = convertScene(input, document, console, mode, inputPath);
     EXPECT_TRUE(converted); // memory never fails
-    result.exitCode = converted ? 0 : 1;
+    result.exitCode = converted ? kExitSuccess : kExitFailure;
     result.console = withLfLineBreaks(std::move(result.console));
     return result;
 }

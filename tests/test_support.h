@@ -65,6 +65,12 @@ void writeFile(const std::string& path, std::string_view bytes);
 // Runs the built program with these arguments.
 [[nodiscard]] RunResult runMeshlift(const std::vector<std::string>& arguments);
 
+// The exit codes of the programs and of the library's results: success, also for a
+// scene with missing records, and a file that could not be opened, read, created or
+// written.
+inline constexpr int kExitSuccess = 0;
+inline constexpr int kExitFailure = 1;
+
 // Both modes, for the cases that hold in each.
 inline constexpr Mode kModes[] = {Mode::tri, Mode::quad};
 

@@ -105,11 +105,11 @@ TEST(Utf16Scene, ProgramAndLibraryCallsReadTheText) {
 
     const meshlift::Result file =
         meshlift::convertFile(dir.file("utf16.ASE"), dir.file("file.xml"), Mode::quad);
-    EXPECT_EQ(file.exitCode, 0);
+    EXPECT_EQ(file.exitCode, kExitSuccess);
     EXPECT_EQ(readFile(dir.file("file.xml")), document);
 
     Conversion buffer;
-    EXPECT_EQ(meshlift::convertBuffer(utf16, Mode::quad, collect(buffer)).exitCode, 0);
+    EXPECT_EQ(meshlift::convertBuffer(utf16, Mode::quad, collect(buffer)).exitCode, kExitSuccess);
     EXPECT_EQ(buffer.document, document);
 
     meshlift::SceneReader scene;
@@ -121,6 +121,6 @@ TEST(Utf16Scene, ProgramAndLibraryCallsReadTheText) {
         return static_cast<std::ptrdiff_t>(size);
     };
     Conversion reader;
-    EXPECT_EQ(meshlift::convertReader(scene, Mode::quad, collect(reader)).exitCode, 0);
+    EXPECT_EQ(meshlift::convertReader(scene, Mode::quad, collect(reader)).exitCode, kExitSuccess);
     EXPECT_EQ(reader.document, document);
 }

@@ -37,7 +37,7 @@ TEST(PreviewCommand, WritesThePictureAndReportsWhatItDrew) {
     TempDir dir;
     writeFile(dir.file("scene.xml"), kTriangle);
     const RunResult run = runPreview({dir.file("scene.xml"), dir.file("picture.png")});
-    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.exitCode, kExitSuccess);
     EXPECT_EQ(run.console, "objects: 1\n"
                            "polygons drawn: 1\n"
                            "polygons skipped, a corner names no node of its object: 1\n"
@@ -52,7 +52,7 @@ TEST(PreviewCommand, DocumentCutShortIsDrawnAsFarAsItGoesWithAWarning) {
     // Cut inside the second polygon: the first is drawn, the unfinished one is not.
     writeFile(dir.file("scene.xml"), kTriangle.substr(0, kTriangle.find("<node id=\"7\"")));
     const RunResult run = runPreview({dir.file("scene.xml"), dir.file("picture.png")});
-    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.exitCode, kExitSuccess);
     EXPECT_EQ(run.console, "Warning : the document ends before </scene>; what it holds is drawn\n"
                            "objects: 1\n"
                            "polygons drawn: 1\n"
@@ -68,11 +68,11 @@ TEST(PreviewCommand, EmptyViewSuggestsFitAndFitMovesTheCamera) {
     away.replace(away.find("lookAt=\"0,0,0\""), 14, "lookAt=\"0,0,-20\"");
     writeFile(dir.file("scene.xml"), away);
     const RunResult empty = runPreview({dir.file("scene.xml"), dir.file("picture.png")});
-    EXPECT_EQ(empty.exitCode, 0);
+    EXPECT_EQ(empty.exitCode, kExitSuccess);
     EXPECT_NE(empty.console.find("\nNothing is in view: try --fit to move the camera.\n"),
               std::string::npos);
     const RunResult fitted = runPreview({"--fit", dir.file("scene.xml"), dir.file("picture.png")});
-    EXPECT_EQ(fitted.exitCode, 0);
+    EXPECT_EQ(fitted.exitCode, kExitSuccess);
     EXPECT_NE(fitted.console.find("polygons drawn: 1\n"), std::string::npos);
     EXPECT_NE(fitted.console.find("\nfitted camera: (0, 0, 10) looking at (0, 0, 0), near 0.1\n"),
               std::string::npos)
@@ -93,7 +93,7 @@ TEST(PreviewCommand, FitTurnsToAFlatSceneSeenEdgeOnAndFromPicksTheDirection) {
         std::string::npos)
         << plain.console;
     const RunResult fitted = runPreview({dir.file("scene.xml"), dir.file("picture.png"), "--fit"});
-    EXPECT_EQ(fitted.exitCode, 0);
+    EXPECT_EQ(fitted.exitCode, kExitSuccess);
     EXPECT_NE(fitted.console.find("\nfitted camera: (0, 0, 10) looking at (0, 0, 0), near 0.1\n"
                                   "turned to face the scene's plane, which the document's "
                                   "direction sees edge-on; up (0, 1, 0)\n"),
@@ -144,7 +144,7 @@ TEST(PreviewCommand, FailuresExitWithOneAndLeaveNoPicture) {
     };
     for (const Case& c : cases) {
         const RunResult run = runPreview(c.arguments);
-        EXPECT_EQ(run.exitCode, 1) << c.console;
+        EXPECT_EQ(run.exitCode, kExitFailure) << c.console;
         EXPECT_EQ(run.console, c.console);
     }
     EXPECT_EQ(filesIn(dir),
@@ -166,12 +166,12 @@ TEST(PreviewCommand, PictureThatIsAPipeIsWrittenInPlaceAndALongNameFits) {
                  " " + shellQuote(dir.file("scene.xml")) + " " + shellQuote(fifo) +
                  " >/dev/null; status=$?; [ -p " + shellQuote(fifo) +
                  " ] || kill $!; wait; exit $status; }");
-    EXPECT_EQ(piped.exitCode, 0);
+    EXPECT_EQ(piped.exitCode, kExitSuccess);
     EXPECT_TRUE(std::filesystem::is_fifo(fifo));
     EXPECT_EQ(readFile(dir.file("got.png")).substr(0, 8), "\x89PNG\r\n\x1a\n");
 
     const std::string longName = dir.file(std::string(246, 'p') + ".png");
-    EXPECT_EQ(runPreview({dir.file("scene.xml"), longName}).exitCode, 0);
+    EXPECT_EQ(runPreview({dir.file("scene.xml"), longName}).exitCode, kExitSuccess);
     EXPECT_EQ(readFile(longName).substr(0, 8), "\x89PNG\r\n\x1a\n");
     EXPECT_EQ(filesIn(dir).size(), 4u); // no temporary file left beside them
 }
@@ -182,7 +182,7 @@ long peakMemoryOfPreview(const std::string& document, const std::string& picture
         runShell(shellQuote(MESHLIFT_PEAK_MEMORY) + " " + shellQuote(MESHLIFT_PREVIEW_BINARY) +
                  " " + shellQuote(document) + " " + shellQuote(picture));
     const std::size_t lastLine = run.console.rfind('\n', run.console.size() - 2);
-    if (run.exitCode != 0 || lastLine == std::string::npos) return -1;
+    if (run.exitCode != kExitSuccess || lastLine == std::string::npos) return -1;
     return std::stol(run.console.substr(lastLine + 1));
 }
 
