@@ -155,8 +155,8 @@ TEST(Conversion, MissingVerticesRepeatTheErrorAndLaterSearchesFail) {
                        R"(<node id="2" xyz="1,2,3"/>)", "</nodes>", "</object>", "</scene>"}));
     std::string console;
     for (int i = 0; i < 5; ++i)
-        console += "Error : not enought *MESH_VERTEX found in *MESH_VERTEX_LIST !\n";
-    console += "Error : no *MESH_FACE_LIST found in *MESH !\n";
+        console += kMissingVertex;
+    console += kMissingFaceList;
     EXPECT_EQ(result.console, console);
 }
 
@@ -164,7 +164,7 @@ TEST(Conversion, ObjectWithoutMeshEndsTheRun) {
     const Conversion result = convert("*GEOMOBJECT {\n*NODE_NAME \"Lonely\"\n}\n", Mode::quad);
     EXPECT_EQ(result.document, documentLines({kSceneStart, objectLine("\"Lonely\"", "0xAAAAAA"),
                                               "</object>", "</scene>"}));
-    EXPECT_EQ(result.console, "Error : no *MESH found in *GEOMOBJECT !\n");
+    EXPECT_EQ(result.console, kMissingMesh);
 }
 
 TEST(Conversion, EveryMissingRecordOfAMeshHasItsErrorLine) {
@@ -237,14 +237,14 @@ TEST(Conversion, ShortFaceListReadsOnIntoLaterFaceKeywords) {
         "1\n}\n"
         "*MESH_FACENORMAL 0 0.0 0.0 1.0\n}\n}\n";
     const Conversion tri = convert(scene, Mode::tri);
-    EXPECT_EQ(tri.console, "Error : not enought *MESH_FACE found in *MESH_FACE_LIST !\n");
+    EXPECT_EQ(tri.console, kMissingFace);
     // The normal line stands in for the second face: its tokens land in the fields
     // as far as it has them ("0", "0.0", "0.0", "1.0"), and b and c keep their text.
     EXPECT_NE(tri.document.find("<polygon id=\"0\">\r\n<node id=\"3\"/>\r\n<node id=\"2\"/>\r\n"
                                 "<node id=\"0.0\"/>\r\n</polygon>\r\n"),
               std::string::npos);
     const Conversion quad = convert(scene, Mode::quad);
-    EXPECT_EQ(quad.console, "Error : not enought *MESH_FACE found in *MESH_FACE_LIST !\n");
+    EXPECT_EQ(quad.console, kMissingFace);
     EXPECT_NE(quad.document.find("<polygon id=\"0\">\r\n<node id=\"\"/>\r\n<node id=\"\"/>\r\n"
                                  "<node id=\"2\"/>\r\n<node id=\"1\"/>\r\n</polygon>\r\n"),
               std::string::npos);
@@ -298,8 +298,7 @@ TEST(QuadAssembly, OddFaceCountWithNothingLeftWritesOneErrorPerPair) {
                       "2: A: 4 B: 5 C: 6 AB: 1 BC: 0 CA: 0"},
                      5, &console),
         (std::vector<std::string>{"id=\"0\"> 3 2 1 0"}));
-    EXPECT_EQ(console, "Error : not enought *MESH_FACE found in *MESH_FACE_LIST !\n"
-                       "Error : not enought *MESH_FACE found in *MESH_FACE_LIST !\n");
+    EXPECT_EQ(console, std::string(kMissingFace) + std::string(kMissingFace));
 }
 
 TEST(QuadAssembly, ZeroOrNegativeFaceCountGivesAnEmptyPolygonsBlock) {
