@@ -1,7 +1,7 @@
-// Files from anywhere: random bytes, truncated exports, odd encodings, huge counts and
-// a last line without its line end. Each case pins the exact document, console lines
-// and exit code, in memory and through the program. The cases that measure memory are
-// in hostile_posix_test.cpp.
+// Files from anywhere: random bytes, truncated exports, odd encodings and huge counts.
+// Each case pins the exact document, console lines and exit code, in memory and
+// through the program. The cases that measure memory are in hostile_posix_test.cpp, a
+// last line without its line end in last_line_test.cpp.
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -13,52 +13,6 @@
 
 namespace meshlift::detail::test {
 namespace {
-
-std::vector<std::string> triangleBody(Mode mode, std::string_view polygonId = "0") {
-    const std::string polygon = "<polygon id=\"" + std::string(polygonId) + "\">";
-    std::vector<std::string> lines = {"<nodes>",
-                                      R"(<node id="0" xyz="0.0,0.0,0.0"/>)",
-                                      R"(<node id="1" xyz="1.0,0.0,0.0"/>)",
-                                      R"(<node id="2" xyz="0.0,1.0,0.0"/>)",
-                                      "</nodes>",
-                                      "<polygons>"};
-    if (mode == Mode::tri) {
-        lines.insert(lines.end(), {polygon, R"(<node id="2"/>)", R"(<node id="1"/>)",
-                                   R"(<node id="0"/>)", "</polygon>"});
-    }
-    lines.push_back("</polygons>");
-    return lines;
-}
-
-std::string triangleDocument(std::string_view id, std::string_view colour, Mode mode,
-                             std::string_view polygonId = "0") {
-    const std::string start = objectLine(id, colour);
-    const std::vector<std::string> body = triangleBody(mode, polygonId);
-    std::vector<std::string_view> lines = {kSceneStart, start};
-    lines.insert(lines.end(), body.begin(), body.end());
-    lines.insert(lines.end(), {"</object>", kSceneEnd});
-    return documentLines(lines);
-}
-
-// The same scene through the program and from memory, with the default window and
-// with windows small enough to split keywords, lines and line ends.
-void expectConversion(std::string_view scene, Mode mode, const std::string& document,
-                      const std::string& console) {
-    for (std::size_t blockSize : {InputFile::kBlockSize, std::size_t{32}, std::size_t{4096}}) {
-        const Conversion converted = convertInMemory(scene, mode, blockSize, "scene.ASE");
-        EXPECT_EQ(converted.document, document) << "window " << blockSize;
-        EXPECT_EQ(converted.console, console) << "window " << blockSize;
-    }
-    TempDir dir;
-    const Conversion run = convertWithProgram(dir, scene, mode);
-    EXPECT_EQ(run.exitCode, kExitSuccess);
-    EXPECT_EQ(run.document, document);
-    std::string consoleOnDisk = console;
-    const std::string memoryName = noObjectLine("scene.ASE");
-    if (const std::size_t at = consoleOnDisk.find(memoryName); at != std::string::npos)
-        consoleOnDisk.replace(at, memoryName.size(), noObjectLine(dir.file("scene.ASE")));
-    EXPECT_EQ(run.console, consoleOnDisk);
-}
 
 TEST(HostileInput, RandomBytesGiveAnEmptyScene) {
     const std::string bytes = randomBytes(3 * InputFile::kBlockSize, 20240607);
@@ -232,26 +186,6 @@ TEST(HostileInput, NameLinesWithOneQuoteOrNone) {
         const std::string scene = triangleScene(c.nameLine, "*WIREFRAME_COLOR 1.0 0.5 0.0");
         expectConversion(scene, Mode::tri, triangleDocument(c.id, "0xff8000", Mode::tri), "");
     }
-}
-
-TEST(HostileInput, LastLineWithoutLineEnd) {
-    // The colour line is the last line and has no LF.
-    std::string scene = triangleScene("*NODE_NAME \"Box\"", "*WIREFRAME_COLOR 1.0 0.5 0.0");
-    scene.erase(scene.size() - std::string_view("\n}\n").size());
-    expectConversion(scene, Mode::tri, triangleDocument("\"Box\"", "0xff8000", Mode::tri), "");
-    expectConversion(scene, Mode::quad, triangleDocument("\"Box\"", "0xff8000", Mode::quad),
-                     std::string(kMissingFace));
-
-    // The face line is the last line, with CR LF line ends before it.
-    const std::string crlf = "*GEOMOBJECT\r\n*NODE_NAME \"T\"\r\n*MESH\r\n*MESH_NUMVERTEX 0\r\n"
-                             "*MESH_NUMFACES 1\r\n*MESH_VERTEX_LIST\r\n*MESH_FACE_LIST\r\n"
-                             "*MESH_FACE 4: A: 1 B: 2 C: 3";
-    expectConversion(
-        crlf, Mode::tri,
-        documentLines({kSceneStart, objectLine("\"T\"", "0xAAAAAA"), "<nodes>", "</nodes>",
-                       "<polygons>", "<polygon id=\"4\">", R"(<node id="3"/>)", R"(<node id="2"/>)",
-                       R"(<node id="1"/>)", "</polygon>", "</polygons>", "</object>", kSceneEnd}),
-        "");
 }
 
 } // namespace

@@ -83,19 +83,6 @@ TEST(KeywordScanner, KeywordsAcrossWindowBoundariesAndLinesLongerThanTheWindow) 
         EXPECT_EQ(allMatches(bytes, kVertex, block), expected);
 }
 
-TEST(KeywordScanner, LastLineWithoutLineEndIsExaminedAndThenEverySearchFails) {
-    InputFile input;
-    openInputMemory(input, "x\n*MESH last", 32);
-    LineStream stream;
-    ASSERT_TRUE(findKeywordLine(input, kMesh, stream));
-    EXPECT_EQ(stream.text, "*MESH last");
-    EXPECT_TRUE(input.position.endOfInput);
-    EXPECT_FALSE(input.position.failed);
-    EXPECT_FALSE(findKeywordLine(input, kMesh, stream));
-    EXPECT_TRUE(input.position.failed);
-    EXPECT_EQ(stream.text, "*MESH last"); // a failed search leaves the last line in place
-}
-
 TEST(KeywordScanner, FailedSearchConsumesEverythingForEveryLaterKeyword) {
     InputFile input;
     openInputMemory(input, "*MESH\n*WIREFRAME_COLOR 1 1 1\n*MESH\n", 64);

@@ -186,6 +186,46 @@ std::string triangleScene(std::string_view nameLine, std::string_view colourLine
                        {std::string(faceLabel) + " A: 0 B: 1 C: 2 AB: 1 BC: 1 CA: 0"}, colourLine);
 }
 
+std::string triangleDocument(std::string_view id, std::string_view colour, Mode mode,
+                             std::string_view polygonId) {
+    const std::string start = objectLine(id, colour);
+    const std::string polygon = "<polygon id=\"" + std::string(polygonId) + "\">";
+    std::vector<std::string_view> lines = {kSceneStart,
+                                           start,
+                                           "<nodes>",
+                                           R"(<node id="0" xyz="0.0,0.0,0.0"/>)",
+                                           R"(<node id="1" xyz="1.0,0.0,0.0"/>)",
+                                           R"(<node id="2" xyz="0.0,1.0,0.0"/>)",
+                                           "</nodes>",
+                                           "<polygons>"};
+    // In quad mode the one face is a pair without its second face: no polygon.
+    if (mode == Mode::tri) {
+        lines.insert(lines.end(), {polygon, R"(<node id="2"/>)", R"(<node id="1"/>)",
+                                   R"(<node id="0"/>)", "</polygon>"});
+    }
+    lines.insert(lines.end(), {"</polygons>", "</object>", kSceneEnd});
+    return documentLines(lines);
+}
+
+void expectConversion(std::string_view scene, Mode mode, const std::string& document,
+                      const std::string& console) {
+    for (std::size_t blockSize : {InputFile::kBlockSize, std::size_t{32}, std::size_t{4096}}) {
+        const Conversion converted = convertInMemory(scene, mode, blockSize, "scene.ASE");
+        EXPECT_EQ(converted.document, document) << "window " << blockSize;
+        EXPECT_EQ(converted.console, console) << "window " << blockSize;
+    }
+    TempDir dir;
+    const Conversion run = convertWithProgram(dir, scene, mode);
+    EXPECT_EQ(run.exitCode, kExitSuccess);
+    EXPECT_EQ(run.document, document);
+    // The program names the file as given where the memory's name stands.
+    std::string consoleOnDisk = console;
+    const std::string memoryName = noObjectLine("scene.ASE");
+    if (const std::size_t at = consoleOnDisk.find(memoryName); at != std::string::npos)
+        consoleOnDisk.replace(at, memoryName.size(), noObjectLine(dir.file("scene.ASE")));
+    EXPECT_EQ(run.console, consoleOnDisk);
+}
+
 std::string randomBytes(std::size_t size, std::uint32_t seed) {
     std::mt19937 generator(seed);
     std::uniform_int_distribution<int> byte(0, 255);

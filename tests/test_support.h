@@ -65,9 +65,9 @@ void writeFile(const std::string& path, std::string_view bytes);
 // Runs the built program with these arguments.
 [[nodiscard]] RunResult runMeshlift(const std::vector<std::string>& arguments);
 
-// The exit codes of the programs and of the library's results: success, also for a
-// scene with missing records, and a file that could not be opened, read, created or
-// written.
+// The exit codes of the programs and of the library's results: a run that converted
+// (also a scene with missing records), and one that failed (a file could not be
+// opened, read, created or written).
 inline constexpr int kExitSuccess = 0;
 inline constexpr int kExitFailure = 1;
 
@@ -155,6 +155,16 @@ inline const std::string kCleanTriDocument = documentLines(
 inline const std::string kVertexShortScene =
     sceneObject("*NODE_NAME \"T\"", {"0 1 2 3"}, {"0: A: 0 B: 0 C: 0 AB: 1 BC: 0 CA: 0"},
                 "*WIREFRAME_COLOR 1 1 1", "2");
+
+// The document of one triangleScene() with this id and colour.
+[[nodiscard]] std::string triangleDocument(std::string_view id, std::string_view colour, Mode mode,
+                                           std::string_view polygonId = "0");
+
+// Expects the document and console lines of `scene` from memory, with the default
+// window and with windows small enough to split keywords, lines and line ends, and
+// through the program.
+void expectConversion(std::string_view scene, Mode mode, const std::string& document,
+                      const std::string& console);
 
 // A folder that holds the clean scene as `input`, with `output` a free name beside it.
 class SceneInFolder : public ::testing::Test {
