@@ -13,20 +13,6 @@
 namespace meshlift::detail::test {
 namespace {
 
-// Runs the program and returns its peak resident memory in kilobytes, or -1 when
-// the run failed; `console` receives the program's console lines.
-long peakMemoryOfRun(const std::vector<std::string>& arguments, std::string& console) {
-    std::string command = shellQuote(MESHLIFT_PEAK_MEMORY) + " " + shellQuote(MESHLIFT_BINARY);
-    for (const std::string& argument : arguments)
-        command.append(" ").append(shellQuote(argument));
-    const RunResult run = runShell(command);
-    const std::size_t lastLine = run.console.rfind('\n', run.console.size() - 2);
-    const std::size_t peakAt = lastLine == std::string::npos ? 0 : lastLine + 1;
-    if (run.exitCode != kExitSuccess || run.console.size() < 2) return -1;
-    console = run.console.substr(0, peakAt);
-    return std::stol(run.console.substr(peakAt));
-}
-
 constexpr std::size_t kHugeLine = 50u << 20;
 
 // CR alone does not end a line: 50 MB of scene lines ending in CR are one line.
@@ -48,8 +34,7 @@ void appendCrOnlyFiller(const std::string& path, std::size_t size) {
 // sanitizer's, for one) cost whatever the input.
 long baselinePeakKb(const TempDir& dir) {
     writeFile(dir.file("tiny.ASE"), "*COMMENT\n");
-    std::string console;
-    return peakMemoryOfRun({dir.file("tiny.ASE"), dir.file("tiny.xml")}, console);
+    return peakMemoryKb(MESHLIFT_BINARY, {dir.file("tiny.ASE"), dir.file("tiny.xml")});
 }
 
 // Memory in proportion to the longest matched line, not to the input: a line that
@@ -59,7 +44,7 @@ TEST(HostileInput, HugeCrOnlyLineWithoutKeywordKeepsMemoryBounded) {
     const std::string input = dir.file("huge.ASE");
     appendCrOnlyFiller(input, kHugeLine);
     std::string console;
-    const long peakKb = peakMemoryOfRun({input, dir.file("huge.xml")}, console);
+    const long peakKb = peakMemoryKb(MESHLIFT_BINARY, {input, dir.file("huge.xml")}, &console);
     RecordProperty("peak_kb", std::to_string(peakKb));
     ASSERT_GT(peakKb, 0) << "the run failed";
     EXPECT_EQ(readFile(dir.file("huge.xml")), emptySceneDocument());
@@ -80,7 +65,7 @@ TEST(HostileInput, HugeCrOnlyLineWithKeywordIsTheOnlyLine) {
     }
     appendCrOnlyFiller(input, kHugeLine / 2);
     std::string console;
-    const long peakKb = peakMemoryOfRun({input, dir.file("huge.xml")}, console);
+    const long peakKb = peakMemoryKb(MESHLIFT_BINARY, {input, dir.file("huge.xml")}, &console);
     RecordProperty("peak_kb", std::to_string(peakKb));
     ASSERT_GT(peakKb, 0) << "the run failed";
     // The object's line held the whole input: no name, no colour, no mesh after it.

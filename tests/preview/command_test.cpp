@@ -11,12 +11,7 @@ using namespace meshlift::detail::test;
 namespace {
 
 RunResult runPreview(const std::vector<std::string>& arguments) {
-    std::string command = shellQuote(MESHLIFT_PREVIEW_BINARY);
-    for (const std::string& argument : arguments) {
-        command.push_back(' ');
-        command.append(shellQuote(argument));
-    }
-    return runShell(command);
+    return runShellProgram(MESHLIFT_PREVIEW_BINARY, arguments);
 }
 
 std::vector<std::string> filesIn(const TempDir& dir) {
@@ -172,16 +167,6 @@ TEST(PreviewCommand, PictureThatIsAPipeIsWrittenInPlaceAndALongNameFits) {
     EXPECT_EQ(filesIn(dir).size(), 4u); // no temporary file left beside them
 }
 
-// Peak resident memory of a preview run in kilobytes, -1 when it failed.
-long peakMemoryOfPreview(const std::string& document, const std::string& picture) {
-    const RunResult run =
-        runShell(shellQuote(MESHLIFT_PEAK_MEMORY) + " " + shellQuote(MESHLIFT_PREVIEW_BINARY) +
-                 " " + shellQuote(document) + " " + shellQuote(picture));
-    const std::size_t lastLine = run.console.rfind('\n', run.console.size() - 2);
-    if (run.exitCode != kExitSuccess || lastLine == std::string::npos) return -1;
-    return std::stol(run.console.substr(lastLine + 1));
-}
-
 // Ids four apart once took a 32-byte slot for every number up to the last id, doubled
 // on growth: ten times the document. The table now costs less than the node elements.
 TEST(PreviewCommand, NodeTableMemoryStaysBelowTwiceTheNodeElements) {
@@ -194,8 +179,10 @@ TEST(PreviewCommand, NodeTableMemoryStaysBelowTwiceTheNodeElements) {
         nodes += "<node id=\"" + std::to_string(id) + "\"/>\r\n";
     writeFile(dir.file("tiny.xml"), start + end);
     writeFile(dir.file("nodes.xml"), start + nodes + end);
-    const long baselineKb = peakMemoryOfPreview(dir.file("tiny.xml"), dir.file("tiny.png"));
-    const long peakKb = peakMemoryOfPreview(dir.file("nodes.xml"), dir.file("nodes.png"));
+    const long baselineKb =
+        peakMemoryKb(MESHLIFT_PREVIEW_BINARY, {dir.file("tiny.xml"), dir.file("tiny.png")});
+    const long peakKb =
+        peakMemoryKb(MESHLIFT_PREVIEW_BINARY, {dir.file("nodes.xml"), dir.file("nodes.png")});
     ASSERT_GT(baselineKb, 0);
     ASSERT_GT(peakKb, 0);
     EXPECT_LT((peakKb - baselineKb) * 1024, 2 * static_cast<long>(nodes.size()))
