@@ -66,17 +66,9 @@ TEST(Library, ReaderGivingShortCountsConvertsLikeTheBuffer) {
         Conversion expected;
         const meshlift::Result buffer = meshlift::convertBuffer(kScene, mode, collect(expected));
         int reads = 0;
-        meshlift::SceneReader scene;
-        scene.size = kScene.size();
-        scene.readAt = [&](std::uint64_t offset, char* data, std::size_t capacity) {
-            ++reads;
-            if (offset >= kScene.size()) return std::ptrdiff_t{0};
-            const std::size_t size = std::min<std::size_t>({7, capacity, kScene.size() - offset});
-            kScene.copy(data, size, offset);
-            return static_cast<std::ptrdiff_t>(size);
-        };
         Conversion lines;
-        const meshlift::Result reader = meshlift::convertReader(scene, mode, collect(lines));
+        const meshlift::Result reader =
+            meshlift::convertReader(shortReader(kScene, &reads), mode, collect(lines));
         EXPECT_EQ(reader.exitCode, buffer.exitCode);
         EXPECT_EQ(lines.document, expected.document);
         EXPECT_EQ(lines.console, expected.console);

@@ -56,16 +56,11 @@ std::string sceneWithLongTokens() {
     const std::string corner(40, '9');
     std::string scene;
     for (int object = 0; object < 2; ++object) {
-        scene += "*GEOMOBJECT {\n\t*NODE_NAME \"Obj" + std::to_string(object) + "\"\n";
-        scene += "\t*MESH {\n\t\t*MESH_NUMVERTEX 2\n\t\t*MESH_NUMFACES " +
-                 std::to_string(2 + object) + "\n";
-        scene += "\t\t*MESH_VERTEX_LIST {\n";
-        scene += "\t\t\t*MESH_VERTEX 0 1.0 2.0 3.0\n";
-        scene += "\t\t\t*MESH_VERTEX " + corner + " " + label + " 0 0\n\t\t}\n";
-        scene += "\t\t*MESH_FACE_LIST {\n";
-        scene += "\t\t\t*MESH_FACE " + label + ": A: " + corner + " B: 1 C: 2 AB: 1 BC: 0 CA: 0\n";
-        scene += "\t\t\t*MESH_FACE 1: A: 3 B: " + corner + " C: 5 AB: 0 BC: 1 CA: 0\n\t\t}\n";
-        scene += "\t}\n}\n";
+        scene += sceneObject("\t*NODE_NAME \"Obj" + std::to_string(object) + "\"",
+                             {"0 1.0 2.0 3.0", corner + " " + label + " 0 0"},
+                             {label + ": A: " + corner + " B: 1 C: 2 AB: 1 BC: 0 CA: 0",
+                              "1: A: 3 B: " + corner + " C: 5 AB: 0 BC: 1 CA: 0"},
+                             "", "", std::to_string(2 + object));
     }
     return scene;
 }

@@ -121,6 +121,19 @@ LineCallback collect(Conversion& into) {
     };
 }
 
+meshlift::SceneReader shortReader(const std::string& bytes, int* reads) {
+    meshlift::SceneReader scene;
+    scene.size = bytes.size();
+    scene.readAt = [&bytes, reads](std::uint64_t offset, char* data, std::size_t capacity) {
+        if (reads != nullptr) ++*reads;
+        if (offset >= bytes.size()) return std::ptrdiff_t{0};
+        const std::size_t size = std::min<std::size_t>({7, capacity, bytes.size() - offset});
+        bytes.copy(data, size, offset);
+        return static_cast<std::ptrdiff_t>(size);
+    };
+    return scene;
+}
+
 std::string documentLines(const std::vector<std::string_view>& lines) {
     std::string joined;
     for (std::string_view line : lines) {

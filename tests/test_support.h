@@ -96,6 +96,10 @@ struct Conversion {
 // A library callback that appends every line to `into`, console lines with LF.
 [[nodiscard]] LineCallback collect(Conversion& into);
 
+// A library reader of `bytes` that gives at most 7 bytes a read, so that every read
+// is short; `reads`, when given, counts the calls.
+[[nodiscard]] meshlift::SceneReader shortReader(const std::string& bytes, int* reads = nullptr);
+
 // Joins lines with CR LF after each, as the document writes them.
 [[nodiscard]] std::string documentLines(const std::vector<std::string_view>& lines);
 

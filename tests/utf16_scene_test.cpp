@@ -112,15 +112,8 @@ TEST(Utf16Scene, ProgramAndLibraryCallsReadTheText) {
     EXPECT_EQ(meshlift::convertBuffer(utf16, Mode::quad, collect(buffer)).exitCode, kExitSuccess);
     EXPECT_EQ(buffer.document, document);
 
-    meshlift::SceneReader scene;
-    scene.size = utf16.size();
-    scene.readAt = [&](std::uint64_t offset, char* data, std::size_t capacity) {
-        if (offset >= utf16.size()) return std::ptrdiff_t{0};
-        const std::size_t size = std::min<std::size_t>({7, capacity, utf16.size() - offset});
-        utf16.copy(data, size, offset);
-        return static_cast<std::ptrdiff_t>(size);
-    };
     Conversion reader;
-    EXPECT_EQ(meshlift::convertReader(scene, Mode::quad, collect(reader)).exitCode, kExitSuccess);
+    EXPECT_EQ(meshlift::convertReader(shortReader(utf16), Mode::quad, collect(reader)).exitCode,
+              kExitSuccess);
     EXPECT_EQ(reader.document, document);
 }

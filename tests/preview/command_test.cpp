@@ -14,7 +14,8 @@ RunResult runPreview(const std::vector<std::string>& arguments) {
     return runShellProgram(MESHLIFT_PREVIEW_BINARY, arguments);
 }
 
-std::vector<std::string> filesIn(const TempDir& dir) {
+// The names in a folder, sorted, folders too.
+std::vector<std::string> namesIn(const TempDir& dir) {
     std::vector<std::string> names;
     for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
         names.push_back(entry.path().filename().string());
@@ -39,7 +40,7 @@ TEST(PreviewCommand, WritesThePictureAndReportsWhatItDrew) {
                            "polygons outside the view or behind the camera: 0\n"
                            "bounding box: (-5, -5, 0) to (5, 5, 0)\n");
     EXPECT_EQ(readFile(dir.file("picture.png")).substr(0, 8), "\x89PNG\r\n\x1a\n");
-    EXPECT_EQ(filesIn(dir), (std::vector<std::string>{"picture.png", "scene.xml"}));
+    EXPECT_EQ(namesIn(dir), (std::vector<std::string>{"picture.png", "scene.xml"}));
 }
 
 TEST(PreviewCommand, DocumentCutShortIsDrawnAsFarAsItGoesWithAWarning) {
@@ -138,7 +139,7 @@ TEST(PreviewCommand, FailuresExitWithOneAndLeaveNoPicture) {
         EXPECT_EQ(run.exitCode, kExitFailure) << c.console;
         EXPECT_EQ(run.console, c.console);
     }
-    EXPECT_EQ(filesIn(dir),
+    EXPECT_EQ(namesIn(dir),
               (std::vector<std::string>{"folder", "scene.ASE", "scene.xml", "wide.xml"}));
     EXPECT_EQ(readFile(dir.file("scene.xml")), kTriangle);
 }
@@ -164,7 +165,7 @@ TEST(PreviewCommand, PictureThatIsAPipeIsWrittenInPlaceAndALongNameFits) {
     const std::string longName = dir.file(std::string(246, 'p') + ".png");
     EXPECT_EQ(runPreview({dir.file("scene.xml"), longName}).exitCode, kExitSuccess);
     EXPECT_EQ(readFile(longName).substr(0, 8), "\x89PNG\r\n\x1a\n");
-    EXPECT_EQ(filesIn(dir).size(), 4u); // no temporary file left beside them
+    EXPECT_EQ(namesIn(dir).size(), 4u); // no temporary file left beside them
 }
 
 // Ids four apart once took a 32-byte slot for every number up to the last id, doubled
