@@ -239,6 +239,22 @@ void expectConversion(std::string_view scene, Mode mode, const std::string& docu
     EXPECT_EQ(run.console, consoleOnDisk);
 }
 
+void expectNamesUnchanged(const TempDir& dir, std::string_view sceneName,
+                          std::string_view documentName, std::string_view missingName) {
+    const std::string scene = dir.file(sceneName);
+    const std::string document = dir.file(documentName);
+    writeFile(scene, "no objects here\n");
+    const RunResult run = runMeshlift({scene, document});
+    EXPECT_EQ(run.exitCode, kExitSuccess);
+    EXPECT_EQ(run.console, noObjectLine(scene));
+    EXPECT_EQ(readFile(document), emptySceneDocument());
+
+    const std::string missing = dir.file(missingName);
+    const RunResult notOpened = runMeshlift({missing, document});
+    EXPECT_EQ(notOpened.exitCode, kExitFailure);
+    EXPECT_EQ(notOpened.console, openingError(missing));
+}
+
 std::string randomBytes(std::size_t size, std::uint32_t seed) {
     std::mt19937 generator(seed);
     std::uniform_int_distribution<int> byte(0, 255);

@@ -170,6 +170,12 @@ inline const std::string kVertexShortScene =
 void expectConversion(std::string_view scene, Mode mode, const std::string& document,
                       const std::string& console);
 
+// Names pass through the program unchanged: a scene named `sceneName` in `dir`
+// converts into `documentName` there, and the console names it, and a missing
+// `missingName`, byte for byte as given.
+void expectNamesUnchanged(const TempDir& dir, std::string_view sceneName,
+                          std::string_view documentName, std::string_view missingName);
+
 // A folder that holds the clean scene as `input`, with `output` a free name beside it.
 class SceneInFolder : public ::testing::Test {
   protected:
