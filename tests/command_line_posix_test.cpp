@@ -1,89 +1,98 @@
-// The program as users run it on POSIX systems: pipes, FIFOs, symbolic links,
-// /dev/full and the environment, through the shell.
-#include "command_line_cases.h"
+// The program as users run it on POSIX systems: names that are no UTF-8, and its
+// standard streams closed, redirected or a pipe, through the shell. Pipes as input are
+// in piped_input_posix_test.cpp.
 #include "shell_support.h"
+#include "test_support.h"
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <sys/stat.h>
+#include <string>
 
 using namespace meshlift::detail::test;
 
-TEST_F(CommandLine, OutputNamingTheInputThroughASymbolicLinkIsRefused) {
-    std::filesystem::create_symlink(input, dir.file("link.ASE"));
-    const RunResult run = runMeshlift({input, dir.file("link.ASE"), "quad"});
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_EQ(run.console, "Error creating file : " + dir.file("link.ASE") + " !\n");
-    EXPECT_EQ(readFile(input), kScene);
-    // Reading through the link and writing to the real name is the same file too.
-    EXPECT_EQ(runMeshlift({dir.file("link.ASE"), input}).exitCode, 1);
-    EXPECT_EQ(readFile(input), kScene);
+namespace {
+
+using CommandLine = SceneInFolder;
+
+// Names are bytes on POSIX systems: those that are no UTF-8 pass too.
+TEST_F(CommandLine, HighBytesInPathsReachFileSystemAndMessagesUnchanged) {
+    expectNamesUnchanged(dir, "sc\xe8ne-\xff.ASE", "out-\xc3\xa9\xfe.xml", "missing-\xa0\xfe.ASE");
 }
 
-TEST_F(CommandLine, FailedWritesAreReportedAfterTheRun) {
-    if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
-    const RunResult run = runMeshlift({input, "/dev/full"});
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_EQ(run.console, "Error writing file : /dev/full !\n");
+// Runs the program with the document going to a pipe, and returns what came out of
+// the pipe (document and console lines together, as the document) and the program's
+// exit code.
+Conversion runIntoPipe(const TempDir& dir, const std::string& input) {
+    const std::string exitFile = dir.file("exit-code");
+    const RunResult run = runShell("{ " + shellQuote(MESHLIFT_BINARY) + " " + shellQuote(input) +
+                                   " /dev/stdout; echo $? > " + shellQuote(exitFile) + "; } | cat");
+    std::string code = readFile(exitFile);
+    return {code.empty() ? -1 : std::stoi(code), run.console, ""};
 }
 
-TEST_F(CommandLine, PipesAndRedirectedInputGiveTheSameBytesAsTheFile) {
-    const std::string scenes = kScene + "*GEOMOBJECT {\n*MESH {\n"; // errors too
-    writeFile(input, scenes);
-    for (const std::string mode : {"tri", "quad"}) {
-        const RunResult fromFile = runMeshlift({input, output, mode});
-        const std::string expected = readFile(output);
-        const std::string piped = dir.file("piped.xml");
-        const RunResult fromPipe =
-            runShell("cat " + shellQuote(input) + " | " + shellQuote(MESHLIFT_BINARY) +
-                     " /dev/stdin " + shellQuote(piped) + " " + mode);
-        EXPECT_EQ(fromPipe.exitCode, fromFile.exitCode);
-        EXPECT_EQ(fromPipe.console, fromFile.console);
-        EXPECT_NE(fromPipe.console, "");
-        EXPECT_EQ(readFile(piped), expected);
-        const RunResult redirected =
-            runMeshlift({"/dev/stdin", piped, mode}, "< " + shellQuote(input));
-        EXPECT_EQ(redirected.exitCode, 0);
-        EXPECT_EQ(readFile(piped), expected);
+TEST(StandardOutput, PipeGivesTheSameBytesAsAFile) {
+    TempDir dir;
+    const std::string input = dir.file("scene.ASE");
+    writeFile(input, kNamedTriangle + kNamedTriangle);
+    const RunResult toFile = runMeshlift({input, dir.file("scene.xml")});
+    ASSERT_EQ(toFile.exitCode, kExitSuccess);
+    ASSERT_EQ(toFile.console, "");
+    const Conversion piped = runIntoPipe(dir, input);
+    EXPECT_EQ(piped.exitCode, kExitSuccess);
+    EXPECT_EQ(piped.document, readFile(dir.file("scene.xml")));
+}
+
+TEST(StandardOutput, DocumentInterleavesWithConsoleLinesInOrder) {
+    TempDir dir;
+    const std::string input = dir.file("scene.ASE");
+    writeFile(input, "*GEOMOBJECT\n*NODE_NAME \"P\"\n*MESH\n*MESH_NUMVERTEX 3\n*MESH_NUMFACES 1\n"
+                     "*MESH_VERTEX_LIST\n*MESH_VERTEX 0 1 2 3\n*MESH_VERTEX 1 4 5 6\n");
+    const Conversion piped = runIntoPipe(dir, input);
+    EXPECT_EQ(piped.exitCode, kExitSuccess);
+    EXPECT_EQ(piped.document,
+              documentLines({kSceneStart, objectLine("\"P\"", "0xAAAAAA"), "<nodes>",
+                             R"(<node id="0" xyz="1,2,3"/>)", R"(<node id="1" xyz="4,5,6"/>)"}) +
+                  std::string(kMissingVertex) + "</nodes>\r\n" + std::string(kMissingFaceList) +
+                  documentLines({"</object>", kSceneEnd}));
+
+    // Standard output redirected to a file that the output path also names.
+    const std::string out = dir.file("out.xml");
+    const std::string stale(4096, 'x');
+    // Truncated by the shell (">"), or by the program ("1<>" opens without truncating).
+    for (const std::string& redirection : {"> " + shellQuote(out), "1<> " + shellQuote(out)}) {
+        for (const std::string& named : {std::string("/dev/stdout"), out}) {
+            writeFile(out, stale);
+            const RunResult run = runMeshlift({input, named}, redirection);
+            EXPECT_EQ(run.exitCode, kExitSuccess) << redirection << " " << named;
+            EXPECT_EQ(readFile(out), piped.document) << redirection << " " << named;
+        }
+    }
+    writeFile(out, "earlier log\n");
+    const RunResult appended = runMeshlift({input, "/dev/stdout"}, ">> " + shellQuote(out));
+    EXPECT_EQ(appended.exitCode, kExitSuccess);
+    EXPECT_EQ(readFile(out), "earlier log\n" + piped.document);
+}
+
+TEST(StandardStreams, ClosedDescriptorsKeepConsoleOutOfTheDocument) {
+    // The scene writes error lines; none of them may end up in the document.
+    const std::string scene = "*GEOMOBJECT\n*NODE_NAME \"P\"\n*MESH\n*MESH_NUMVERTEX 2\n"
+                              "*MESH_NUMFACES 0\n*MESH_VERTEX_LIST\n*MESH_VERTEX 0 1 2 3\n";
+    const std::string document =
+        documentLines({kSceneStart, objectLine("\"P\"", "0xAAAAAA"), "<nodes>",
+                       R"(<node id="0" xyz="1,2,3"/>)", "</nodes>", "</object>", kSceneEnd});
+    const std::string console = std::string(kMissingVertex) + std::string(kMissingFaceList);
+    for (const std::string redirections : {"<&-", ">&-", "<&- >&-", "<&- >&- 2>&-"}) {
+        SCOPED_TRACE(redirections);
+        TempDir dir;
+        const std::string input = dir.file("scene.ASE");
+        const std::string output = dir.file("scene.xml");
+        writeFile(input, scene);
+        const RunResult run = runMeshlift({input, output, "tri"}, redirections);
+        EXPECT_EQ(run.exitCode, kExitSuccess);
+        EXPECT_EQ(readFile(output), document);
+        const bool consoleClosed = redirections.find(">&-") != std::string::npos;
+        EXPECT_EQ(run.console, consoleClosed ? "" : console);
     }
 }
 
-TEST_F(CommandLine, NamedPipeInput) {
-    const std::string fifo = dir.file("scene.fifo");
-    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    const RunResult run =
-        runShell("(cat " + shellQuote(input) + " > " + shellQuote(fifo) + " &) ; " +
-                 shellQuote(MESHLIFT_BINARY) + " " + shellQuote(fifo) + " " + shellQuote(output));
-    EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.console, "");
-    EXPECT_EQ(readFile(output), kTriDocument);
-}
-
-// A named pipe given as both the input and the output is the input itself: the
-// program must refuse it instead of waiting for a reader that never comes.
-TEST_F(CommandLine, NamedPipeAsInputAndOutputIsRefused) {
-    const std::string fifo = dir.file("scene.fifo");
-    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    const RunResult run =
-        runShell("(cat " + shellQuote(input) + " > " + shellQuote(fifo) + " &) ; timeout 10 " +
-                 shellQuote(MESHLIFT_BINARY) + " " + shellQuote(fifo) + " " + shellQuote(fifo));
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_EQ(run.console, "Error creating file : " + fifo + " !\n");
-}
-
-// The program takes nothing from the environment: a temporary directory setting
-// that names no directory must not stop a piped scene from being converted.
-TEST_F(CommandLine, PipedInputDoesNotDependOnTheTemporaryDirectorySetting) {
-    const std::string scene = input;
-    writeFile(scene, kUnfinishedScene);
-    const std::string fromFile = dir.file("file.xml");
-    ASSERT_EQ(runMeshlift({scene, fromFile}).exitCode, 0);
-    const std::string piped = dir.file("piped.xml");
-    const RunResult run =
-        runShell("cat " + shellQuote(scene) + " | TMPDIR=" + shellQuote(dir.file("no/such/dir")) +
-                 " " + shellQuote(MESHLIFT_BINARY) + " /dev/stdin " + shellQuote(piped));
-    EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.console, "Error : no *MESH found in *GEOMOBJECT !\n");
-    EXPECT_EQ(readFile(piped), readFile(fromFile));
-}
+} // namespace

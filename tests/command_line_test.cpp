@@ -1,5 +1,6 @@
-// The program as users run it: arguments, files, messages and exit codes.
-#include "command_line_cases.h"
+// The program as users run it: arguments, files, messages and exit codes. An output
+// that names the input is in same_file_test.cpp.
+#include "test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -7,13 +8,19 @@
 
 using namespace meshlift::detail::test;
 
+namespace {
+
+const std::string kUsage = "Usage : Meshlift inputFile.ASE ouputFile.xml [mode = tri (|quad)]\n";
+
+using CommandLine = SceneInFolder;
+
 TEST_F(CommandLine, TwoArgumentsConvertInTriMode) {
     const RunResult run = runMeshlift({input, output});
-    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.exitCode, kExitSuccess);
     EXPECT_EQ(run.console, "");
-    EXPECT_EQ(readFile(output), kTriDocument);
-    EXPECT_EQ(runMeshlift({input, output, "tri"}).exitCode, 0);
-    EXPECT_EQ(readFile(output), kTriDocument);
+    EXPECT_EQ(readFile(output), kCleanTriDocument);
+    EXPECT_EQ(runMeshlift({input, output, "tri"}).exitCode, kExitSuccess);
+    EXPECT_EQ(readFile(output), kCleanTriDocument);
 }
 
 TEST_F(CommandLine, WrongArgumentCountsPrintOnlyTheUsageLine) {
@@ -22,7 +29,7 @@ TEST_F(CommandLine, WrongArgumentCountsPrintOnlyTheUsageLine) {
                                                       {input, output, "tri", "extra"},
                                                       {input, output, "bad", "extra"}}) {
         const RunResult run = runMeshlift(arguments);
-        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_EQ(run.exitCode, kExitFailure);
         EXPECT_EQ(run.console, kUsage);
     }
     EXPECT_FALSE(std::filesystem::exists(output));
@@ -32,7 +39,7 @@ TEST_F(CommandLine, ModesOtherThanTriOrQuadAreRefusedBeforeAnyFileIsTouched) {
     writeFile(output, "keep me");
     for (const std::string mode : {"TRI", "Quad", "tri ", "", "quads"}) {
         const RunResult run = runMeshlift({input, output, mode});
-        EXPECT_EQ(run.exitCode, 1) << mode;
+        EXPECT_EQ(run.exitCode, kExitFailure) << mode;
         EXPECT_EQ(run.console, "Error : invalid mode (tri or quad are supported)\n" + kUsage);
     }
     EXPECT_EQ(readFile(output), "keep me");
@@ -43,35 +50,27 @@ TEST_F(CommandLine, InputThatCannotBeOpenedLeavesTheOutputAlone) {
     const std::string missing = dir.file("missing.ASE");
     for (const std::string& path : {missing, dir.path().string(), std::string()}) {
         const RunResult run = runMeshlift({path, output});
-        EXPECT_EQ(run.exitCode, 1);
-        EXPECT_EQ(run.console, "Error opening file : " + path + " !\n");
+        EXPECT_EQ(run.exitCode, kExitFailure);
+        EXPECT_EQ(run.console, openingError(path));
     }
     EXPECT_EQ(readFile(output), "keep me");
 }
 
 TEST_F(CommandLine, OutputThatCannotBeCreated) {
-    for (const std::string& path : {dir.file("no/such/dir/out.xml"), dir.path().string()}) {
+    const std::string folder = dir.path().string();
+    for (const std::string& path : {dir.file("no/such/dir/out.xml"), folder, folder + "/"}) {
         const RunResult run = runMeshlift({input, path});
-        EXPECT_EQ(run.exitCode, 1);
-        EXPECT_EQ(run.console, "Error creating file : " + path + " !\n");
-    }
-}
-
-TEST_F(CommandLine, OutputNamingTheInputItselfIsRefusedAndTheSceneSurvives) {
-    std::filesystem::create_hard_link(pathOf(input), pathOf(dir.file("hard.ASE")));
-    const std::string relative = utf8Of(dir.path()) + "/./scene.ASE";
-    for (const std::string& path : {input, dir.file("hard.ASE"), relative}) {
-        const RunResult run = runMeshlift({input, path, "quad"});
-        EXPECT_EQ(run.exitCode, 1);
-        EXPECT_EQ(run.console, "Error creating file : " + path + " !\n");
-        EXPECT_EQ(readFile(input), kScene);
+        EXPECT_EQ(run.exitCode, kExitFailure);
+        EXPECT_EQ(run.console, creatingError(path));
     }
 }
 
 TEST_F(CommandLine, EmptyInputGivesTheTwoLineDocument) {
     writeFile(input, "");
     const RunResult run = runMeshlift({input, output});
-    EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.console, "Error : no *GEOMOBJECT found in " + input + "!\n");
-    EXPECT_EQ(readFile(output), documentLines({kSceneStart, "</scene>"}));
+    EXPECT_EQ(run.exitCode, kExitSuccess);
+    EXPECT_EQ(run.console, noObjectLine(input));
+    EXPECT_EQ(readFile(output), emptySceneDocument());
 }
+
+} // namespace

@@ -1,8 +1,10 @@
-// The program as users run it on Windows: names that differ only in letter case or
-// spelling, named pipes, and names beyond the code page.
-#include "command_line_cases.h"
+// The program as users run it on Windows: names of the input in another letter case or
+// spelling, named pipes as input and as output, and names beyond the code page. These
+// are the Windows side of same_file_test.cpp, piped_input_posix_test.cpp and
+// disk_failures_posix_test.cpp.
 #include "platform/file_system.h"
 #include "scene/line_sink.h"
+#include "test_support.h"
 
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
@@ -63,6 +65,8 @@ class NamedPipe {
     std::thread server_;
 };
 
+using CommandLine = SceneInFolder;
+
 } // namespace
 
 TEST(ConsoleLines, EndInCrLfOnWindows) {
@@ -78,20 +82,20 @@ TEST_F(CommandLine, OutputNamingTheInputInAnotherCaseOrSpellingIsRefused) {
          {folder + "\\SCENE.ase", folder + "\\.\\scene.ASE", folder + "/scene.ASE",
           folder + "\\..\\" + utf8Of(dir.path().filename()) + "\\Scene.Ase"}) {
         const RunResult run = runMeshlift({input, path, "quad"});
-        EXPECT_EQ(run.exitCode, 1) << path;
-        EXPECT_EQ(run.console, "Error creating file : " + path + " !\n");
-        EXPECT_EQ(readFile(input), kScene);
+        EXPECT_EQ(run.exitCode, kExitFailure) << path;
+        EXPECT_EQ(run.console, creatingError(path));
+        EXPECT_EQ(readFile(input), kCleanScene);
     }
 }
 
 TEST_F(CommandLine, NamedPipeInput) {
     const std::string name = pipeName("input");
-    const NamedPipe pipe(name, PIPE_ACCESS_OUTBOUND, kScene);
+    const NamedPipe pipe(name, PIPE_ACCESS_OUTBOUND, kCleanScene);
     ASSERT_TRUE(pipe.valid());
     const RunResult run = runMeshlift({name, output});
-    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.exitCode, kExitSuccess);
     EXPECT_EQ(run.console, "");
-    EXPECT_EQ(readFile(output), kTriDocument);
+    EXPECT_EQ(readFile(output), kCleanTriDocument);
 }
 
 // The reader closes the pipe at once; the document is larger than the pipe holds,
@@ -106,23 +110,13 @@ TEST_F(CommandLine, ClosedOutputPipeIsAFailedWrite) {
     const NamedPipe pipe(name, PIPE_ACCESS_INBOUND, "");
     ASSERT_TRUE(pipe.valid());
     const RunResult run = runMeshlift({input, name});
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_EQ(run.console, "Error writing file : " + name + " !\n");
+    EXPECT_EQ(run.exitCode, kExitFailure);
+    EXPECT_EQ(run.console, writingError(name));
 }
 
 // Names are taken as UTF-16 from the command line and shown in UTF-8, whatever the
 // code page.
 TEST_F(CommandLine, NamesBeyondTheCodePageOpenAndAppearInUtf8) {
-    const std::string scene = dir.file("sc\xc3\xa8ne-\xe6\x97\xa5\xe6\x9c\xac.ASE");
-    const std::string document = dir.file("out-\xce\xb1\xce\xb2.xml");
-    writeFile(scene, "no objects here\n");
-    const RunResult run = runMeshlift({scene, document});
-    EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.console, "Error : no *GEOMOBJECT found in " + scene + "!\n");
-    EXPECT_EQ(readFile(document), documentLines({kSceneStart, "</scene>"}));
-
-    const std::string missing = dir.file("missing-\xc3\xbc.ASE");
-    const RunResult notOpened = runMeshlift({missing, document});
-    EXPECT_EQ(notOpened.exitCode, 1);
-    EXPECT_EQ(notOpened.console, "Error opening file : " + missing + " !\n");
+    expectNamesUnchanged(dir, "sc\xc3\xa8ne-\xe6\x97\xa5\xe6\x9c\xac.ASE",
+                         "out-\xce\xb1\xce\xb2.xml", "missing-\xc3\xbc.ASE");
 }

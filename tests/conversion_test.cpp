@@ -11,27 +11,14 @@ using namespace meshlift::detail::test;
 
 namespace {
 
-const std::string kPlane = "*GEOMOBJECT {\n"
-                           "\t*NODE_NAME \"Plane01\"\n"
-                           "\t*MESH {\n"
-                           "\t\t*MESH_NUMVERTEX 4\n"
-                           "\t\t*MESH_NUMFACES 2\n"
-                           "\t\t*MESH_VERTEX_LIST {\n"
-                           "\t\t\t*MESH_VERTEX 0 -10.0000 -10.0000 0.0000\n"
-                           "\t\t\t*MESH_VERTEX 1 10.0000 -10.0000 0.0000\n"
-                           "\t\t\t*MESH_VERTEX 2 -10.0000 10.0000 0.0000\n"
-                           "\t\t\t*MESH_VERTEX 3 10.0000 10.0000 0.0000\n"
-                           "\t\t}\n"
-                           "\t\t*MESH_FACE_LIST {\n"
-                           "\t\t\t*MESH_FACE 0: A: 2 B: 0 C: 3 AB: 1 BC: 0 CA: 1\n"
-                           "\t\t\t*MESH_FACE 1: A: 1 B: 3 C: 0 AB: 1 BC: 0 CA: 1\n"
-                           "\t\t}\n"
-                           "\t}\n"
-                           "\t*WIREFRAME_COLOR 0.6000 0.8941 0.7216\n"
-                           "}\n";
+const std::string kPlane =
+    sceneObject("\t*NODE_NAME \"Plane01\"",
+                {"0 -10.0000 -10.0000 0.0000", "1 10.0000 -10.0000 0.0000",
+                 "2 -10.0000 10.0000 0.0000", "3 10.0000 10.0000 0.0000"},
+                {"0: A: 2 B: 0 C: 3 AB: 1 BC: 0 CA: 1", "1: A: 1 B: 3 C: 0 AB: 1 BC: 0 CA: 1"},
+                "\t*WIREFRAME_COLOR 0.6000 0.8941 0.7216");
 
-constexpr std::string_view kPlaneStart =
-    R"(<object id="Plane01" Ka="1.0" Kd="0.8" Ks="0.15" color="0x99e4b8">)";
+const std::string kPlaneStart = objectLine("\"Plane01\"", "0x99e4b8");
 constexpr std::string_view kPlaneNodes[] = {"<nodes>",
                                             R"(<node id="0" xyz="-10.0000,-10.0000,0.0000"/>)",
                                             R"(<node id="1" xyz="10.0000,-10.0000,0.0000"/>)",
@@ -42,22 +29,12 @@ constexpr std::string_view kPlaneNodes[] = {"<nodes>",
 // A minimal object: name, counts, vertex lines and face lines as given.
 std::string object(std::string_view name, int vertices, int faces,
                    const std::vector<std::string>& faceLines, std::string_view colour = "") {
-    std::string text = "*GEOMOBJECT {\n\t*NODE_NAME \"" + std::string(name) + "\"\n\t*MESH {\n";
-    text += "\t\t*MESH_NUMVERTEX " + std::to_string(vertices) + "\n";
-    text += "\t\t*MESH_NUMFACES " + std::to_string(faces) + "\n\t\t*MESH_VERTEX_LIST {\n";
+    std::vector<std::string> numbered;
     for (int i = 0; i < vertices; ++i)
-        text += "\t\t\t*MESH_VERTEX " + std::to_string(i) + " 1.0 2.0 3.0\n";
-    text += "\t\t}\n\t\t*MESH_FACE_LIST {\n";
-    for (const std::string& face : faceLines)
-        text += "\t\t\t*MESH_FACE " + face + "\n";
-    text += "\t\t}\n\t}\n";
-    if (!colour.empty()) text += "\t*WIREFRAME_COLOR " + std::string(colour) + "\n";
-    return text + "}\n";
-}
-
-std::string startLine(std::string_view id, std::string_view colour) {
-    return "<object id=" + std::string(id) + " Ka=\"1.0\" Kd=\"0.8\" Ks=\"0.15\" color=\"" +
-           std::string(colour) + "\">";
+        numbered.push_back(std::to_string(i) + " 1.0 2.0 3.0");
+    return sceneObject("\t*NODE_NAME \"" + std::string(name) + "\"", numbered, faceLines,
+                       colour.empty() ? "" : "\t*WIREFRAME_COLOR " + std::string(colour), "",
+                       std::to_string(faces));
 }
 
 // The lines of a document, without their CR LF, for comparing pieces of it.
@@ -79,9 +56,9 @@ std::vector<std::string> objectStartLines(const std::string& document) {
 }
 
 // Both window sizes must give the same conversion; returns the large window's.
-Conversion convert(std::string_view scene, bool quad) {
-    const Conversion small = convertInMemory(scene, quad, 32);
-    const Conversion large = convertInMemory(scene, quad);
+Conversion convert(std::string_view scene, Mode mode) {
+    const Conversion small = convertInMemory(scene, mode, 32);
+    const Conversion large = convertInMemory(scene, mode);
     EXPECT_EQ(small.document, large.document);
     EXPECT_EQ(small.console, large.console);
     return large;
@@ -90,7 +67,7 @@ Conversion convert(std::string_view scene, bool quad) {
 } // namespace
 
 TEST(Conversion, PlaneInTriMode) {
-    const Conversion result = convert(kPlane, false);
+    const Conversion result = convert(kPlane, Mode::tri);
     std::vector<std::string_view> lines = {kSceneStart, kPlaneStart};
     lines.insert(lines.end(), std::begin(kPlaneNodes), std::end(kPlaneNodes));
     for (std::string_view line :
@@ -104,7 +81,7 @@ TEST(Conversion, PlaneInTriMode) {
 }
 
 TEST(Conversion, PlaneInQuadMode) {
-    const Conversion result = convert(kPlane, true);
+    const Conversion result = convert(kPlane, Mode::quad);
     std::vector<std::string_view> lines = {kSceneStart, kPlaneStart};
     lines.insert(lines.end(), std::begin(kPlaneNodes), std::end(kPlaneNodes));
     for (std::string_view line : {"<polygons>", "<polygon id=\"0\">", "<node id=\"3\"/>",
@@ -117,9 +94,10 @@ TEST(Conversion, PlaneInQuadMode) {
 
 TEST(Conversion, SceneWithoutObjectsIsTwoLinesAndAMessage) {
     for (std::string_view scene : {"", "*3DSMAX_ASCIIEXPORT 200\n*geomobject {\n"}) {
-        const Conversion result = convertInMemory(scene, false, 1 << 20, "dir/in.ASE");
-        EXPECT_EQ(result.document, documentLines({kSceneStart, "</scene>"}));
-        EXPECT_EQ(result.console, "Error : no *GEOMOBJECT found in dir/in.ASE!\n");
+        const Conversion result =
+            convertInMemory(scene, Mode::tri, InputFile::kBlockSize, "dir/in.ASE");
+        EXPECT_EQ(result.document, emptySceneDocument());
+        EXPECT_EQ(result.console, noObjectLine("dir/in.ASE"));
     }
 }
 
@@ -127,20 +105,20 @@ TEST(Conversion, ObjectStartLinesFromNamesColoursAndTheCounter) {
     const std::string scene = object("Box01", 0, 0, {}, "1.0 0.5 0.0") +
                               object("Box 02 & <x>", 0, 0, {}) +
                               "*GEOMOBJECT {\n\t*MESH {\n\t}\n}\n";
-    const Conversion result = convert(scene, false);
+    const Conversion result = convert(scene, Mode::tri);
     EXPECT_EQ(objectStartLines(result.document),
-              (std::vector<std::string>{startLine("\"Box01\"", "0xff8000"),
-                                        startLine("\"Box 02 & <x>\"", "0xAAAAAA"),
-                                        startLine("\"obj_2\"", "0xAAAAAA")}));
+              (std::vector<std::string>{objectLine("\"Box01\"", "0xff8000"),
+                                        objectLine("\"Box 02 & <x>\"", "0xAAAAAA"),
+                                        objectLine("\"obj_2\"", "0xAAAAAA")}));
 }
 
 TEST(Conversion, ColourLookAheadBorrowsALaterObjectsColourAndComesBack) {
     const std::string scene =
         object("A", 1, 0, {}) + object("B", 1, 0, {}, "0 0 1") + object("C", 1, 0, {});
-    const Conversion result = convert(scene, false);
+    const Conversion result = convert(scene, Mode::tri);
     EXPECT_EQ(objectStartLines(result.document),
-              (std::vector<std::string>{startLine("\"A\"", "0xff"), startLine("\"B\"", "0xff"),
-                                        startLine("\"C\"", "0xAAAAAA")}));
+              (std::vector<std::string>{objectLine("\"A\"", "0xff"), objectLine("\"B\"", "0xff"),
+                                        objectLine("\"C\"", "0xAAAAAA")}));
     EXPECT_EQ(result.console, "");
 }
 
@@ -149,16 +127,16 @@ TEST(Conversion, ColourComponentsMissingOrUnreadableCountAsZero) {
                               object("C", 0, 0, {}, "3.5e38 1.0 1.0") +
                               object("D", 0, 0, {}, "0.0 1e38 0.0");
     EXPECT_EQ(
-        objectStartLines(convert(scene, false).document),
-        (std::vector<std::string>{startLine("\"A\"", "0xff0000"), startLine("\"B\"", "0xff0000"),
-                                  startLine("\"C\"", "0x0"), startLine("\"D\"", "0xffffff00")}));
+        objectStartLines(convert(scene, Mode::tri).document),
+        (std::vector<std::string>{objectLine("\"A\"", "0xff0000"), objectLine("\"B\"", "0xff0000"),
+                                  objectLine("\"C\"", "0x0"), objectLine("\"D\"", "0xffffff00")}));
 }
 
 TEST(Conversion, MissingNameTakesTheNextObjectsNameAndMesh) {
     const std::string scene = "*GEOMOBJECT {\n\t*MESH_NUMVERTEX 9\n}\n" + object("Later", 1, 0, {});
-    const Conversion result = convert(scene, false);
+    const Conversion result = convert(scene, Mode::tri);
     EXPECT_EQ(result.document,
-              documentLines({kSceneStart, startLine("\"Later\"", "0xAAAAAA"), "<nodes>",
+              documentLines({kSceneStart, objectLine("\"Later\"", "0xAAAAAA"), "<nodes>",
                              R"(<node id="0" xyz="1.0,2.0,3.0"/>)", "</nodes>", "<polygons>",
                              "</polygons>", "</object>", "</scene>"}));
     EXPECT_EQ(result.console, "");
@@ -169,28 +147,28 @@ TEST(Conversion, MissingVerticesRepeatTheErrorAndLaterSearchesFail) {
                         "*MESH_NUMFACES 2\n*MESH_VERTEX_LIST {\n";
     for (int i = 0; i < 3; ++i)
         scene += "*MESH_VERTEX " + std::to_string(i) + " 1 2 3\n";
-    const Conversion result = convert(scene, false);
+    const Conversion result = convert(scene, Mode::tri);
     EXPECT_EQ(
         result.document,
-        documentLines({kSceneStart, startLine("\"R\"", "0xAAAAAA"), "<nodes>",
+        documentLines({kSceneStart, objectLine("\"R\"", "0xAAAAAA"), "<nodes>",
                        R"(<node id="0" xyz="1,2,3"/>)", R"(<node id="1" xyz="1,2,3"/>)",
                        R"(<node id="2" xyz="1,2,3"/>)", "</nodes>", "</object>", "</scene>"}));
     std::string console;
     for (int i = 0; i < 5; ++i)
-        console += "Error : not enought *MESH_VERTEX found in *MESH_VERTEX_LIST !\n";
-    console += "Error : no *MESH_FACE_LIST found in *MESH !\n";
+        console += kMissingVertex;
+    console += kMissingFaceList;
     EXPECT_EQ(result.console, console);
 }
 
 TEST(Conversion, ObjectWithoutMeshEndsTheRun) {
-    const Conversion result = convert("*GEOMOBJECT {\n*NODE_NAME \"Lonely\"\n}\n", true);
-    EXPECT_EQ(result.document, documentLines({kSceneStart, startLine("\"Lonely\"", "0xAAAAAA"),
+    const Conversion result = convert("*GEOMOBJECT {\n*NODE_NAME \"Lonely\"\n}\n", Mode::quad);
+    EXPECT_EQ(result.document, documentLines({kSceneStart, objectLine("\"Lonely\"", "0xAAAAAA"),
                                               "</object>", "</scene>"}));
-    EXPECT_EQ(result.console, "Error : no *MESH found in *GEOMOBJECT !\n");
+    EXPECT_EQ(result.console, kMissingMesh);
 }
 
 TEST(Conversion, EveryMissingRecordOfAMeshHasItsErrorLine) {
-    const Conversion result = convert("*GEOMOBJECT {\n*NODE_NAME \"M\"\n*MESH {\n}\n", false);
+    const Conversion result = convert("*GEOMOBJECT {\n*NODE_NAME \"M\"\n*MESH {\n}\n", Mode::tri);
     EXPECT_EQ(result.console, "Error : no *MESH_NUMVERTEX found in *MESH !\n"
                               "Error : no *MESH_NUMFACES found in *MESH !\n"
                               "Error : no *MESH_VERTEX_LIST found in *MESH !\n"
@@ -202,7 +180,7 @@ TEST(Conversion, FaceLabelsLoseOnlyTheirLastColon) {
         object("F", 0, 6,
                {"7: A: 4 B: 5 C: 6", "1:2: A: 0 B: 1 C: 2", ": A: 0 B: 1 C: 2", ":: A: 0 B: 1 C: 2",
                 "9 A: 0 B: 1 C: 2", "a:b A: 0 B: 1 C: 2"});
-    const std::vector<std::string> lines = linesOf(convert(scene, false).document);
+    const std::vector<std::string> lines = linesOf(convert(scene, Mode::tri).document);
     std::vector<std::string> polygonStarts;
     for (const std::string& line : lines)
         if (line.rfind("<polygon ", 0) == 0) polygonStarts.push_back(line);
@@ -224,10 +202,10 @@ TEST(Conversion, FieldsMissingFromALineKeepThePreviousLinesText) {
         "*MESH_NUMFACES 2\n*MESH_VERTEX_LIST {\n"
         "*MESH_VERTEX 0 -10.0000 5 6\n*MESH_VERTEX 1 7 8\n*MESH_VERTEX\n}\n"
         "*MESH_FACE_LIST {\n*MESH_FACE 1:2: A: 0 B: 1 C: 2\n*MESH_FACE\n}\n}\n";
-    const Conversion result = convert(scene, false);
+    const Conversion result = convert(scene, Mode::tri);
     EXPECT_EQ(
         result.document,
-        documentLines({kSceneStart, startLine("\"K\"", "0xAAAAAA"), "<nodes>",
+        documentLines({kSceneStart, objectLine("\"K\"", "0xAAAAAA"), "<nodes>",
                        R"(<node id="0" xyz="-10.0000,5,6"/>)", R"(<node id="1" xyz="7,8,6"/>)",
                        R"(<node id="1" xyz="7,8,6"/>)", "</nodes>", "<polygons>",
                        "<polygon id=\"1:2\">", "<node id=\"2\"/>", "<node id=\"1\"/>",
@@ -243,8 +221,8 @@ TEST(Conversion, CountsCarryOverWhenAnObjectDoesNotSupplyThem) {
                               "*GEOMOBJECT {\n*NODE_NAME \"B\"\n*MESH {\n*MESH_NUMVERTEX -1\n"
                               "*MESH_NUMFACES x\n*MESH_VERTEX_LIST {\n}\n*MESH_FACE_LIST {\n" +
                               faces + faces + "}\n}\n}\n";
-    const std::vector<std::string> lines = linesOf(convert(scene, false).document);
-    const auto second = std::find(lines.begin(), lines.end(), startLine("\"B\"", "0xAAAAAA"));
+    const std::vector<std::string> lines = linesOf(convert(scene, Mode::tri).document);
+    const auto second = std::find(lines.begin(), lines.end(), objectLine("\"B\"", "0xAAAAAA"));
     ASSERT_NE(second, lines.end());
     // vertexCount -1: an empty nodes block; faceCount kept at 2: two polygons.
     EXPECT_EQ(*(second + 1), "<nodes>");
@@ -258,15 +236,15 @@ TEST(Conversion, ShortFaceListReadsOnIntoLaterFaceKeywords) {
         "*MESH_VERTEX_LIST {\n}\n*MESH_FACE_LIST {\n*MESH_FACE 0: A: 1 B: 2 C: 3 AB: 1 BC: 1 CA: "
         "1\n}\n"
         "*MESH_FACENORMAL 0 0.0 0.0 1.0\n}\n}\n";
-    const Conversion tri = convert(scene, false);
-    EXPECT_EQ(tri.console, "Error : not enought *MESH_FACE found in *MESH_FACE_LIST !\n");
+    const Conversion tri = convert(scene, Mode::tri);
+    EXPECT_EQ(tri.console, kMissingFace);
     // The normal line stands in for the second face: its tokens land in the fields
     // as far as it has them ("0", "0.0", "0.0", "1.0"), and b and c keep their text.
     EXPECT_NE(tri.document.find("<polygon id=\"0\">\r\n<node id=\"3\"/>\r\n<node id=\"2\"/>\r\n"
                                 "<node id=\"0.0\"/>\r\n</polygon>\r\n"),
               std::string::npos);
-    const Conversion quad = convert(scene, true);
-    EXPECT_EQ(quad.console, "Error : not enought *MESH_FACE found in *MESH_FACE_LIST !\n");
+    const Conversion quad = convert(scene, Mode::quad);
+    EXPECT_EQ(quad.console, kMissingFace);
     EXPECT_NE(quad.document.find("<polygon id=\"0\">\r\n<node id=\"\"/>\r\n<node id=\"\"/>\r\n"
                                  "<node id=\"2\"/>\r\n<node id=\"1\"/>\r\n</polygon>\r\n"),
               std::string::npos);
@@ -277,14 +255,14 @@ namespace {
 // The corner lines of every polygon of a quad-mode conversion, one string each.
 std::vector<std::string> quadPolygons(const std::vector<std::string>& faceLines, int faceCount,
                                       std::string* console = nullptr) {
-    const Conversion result = convert(object("Q", 0, faceCount, faceLines), true);
+    const Conversion result = convert(object("Q", 0, faceCount, faceLines), Mode::quad);
     if (console != nullptr) *console = result.console;
     std::vector<std::string> polygons;
     for (const std::string& line : linesOf(result.document)) {
         if (line.rfind("<polygon ", 0) == 0)
             polygons.push_back(line.substr(9));
         else if (line.rfind("<node id=\"", 0) == 0 && !polygons.empty())
-            polygons.back() += " " + line.substr(10, line.size() - 13);
+            polygons.back().append(" ").append(line, 10, line.size() - 13);
     }
     return polygons;
 }
@@ -320,8 +298,7 @@ TEST(QuadAssembly, OddFaceCountWithNothingLeftWritesOneErrorPerPair) {
                       "2: A: 4 B: 5 C: 6 AB: 1 BC: 0 CA: 0"},
                      5, &console),
         (std::vector<std::string>{"id=\"0\"> 3 2 1 0"}));
-    EXPECT_EQ(console, "Error : not enought *MESH_FACE found in *MESH_FACE_LIST !\n"
-                       "Error : not enought *MESH_FACE found in *MESH_FACE_LIST !\n");
+    EXPECT_EQ(console, std::string(kMissingFace) + std::string(kMissingFace));
 }
 
 TEST(QuadAssembly, ZeroOrNegativeFaceCountGivesAnEmptyPolygonsBlock) {

@@ -16,30 +16,21 @@ bool isScene(const fs::path& path) {
     return extension == ".ASE" || extension == ".ase";
 }
 
-std::vector<fs::path> scenesIn(const fs::path& folder) {
-    std::vector<fs::path> scenes;
-    if (!fs::is_directory(folder)) return scenes;
-    for (const fs::directory_entry& entry : fs::directory_iterator(folder))
-        if (entry.is_regular_file()) scenes.push_back(entry.path());
-    std::sort(scenes.begin(), scenes.end());
-    return scenes;
-}
-
 // Runs the program in the scene's folder, so that the console names it as given.
-RunResult convertFile(const fs::path& scene, const std::string& output, const std::string& mode) {
-    return runProgram(MESHLIFT_BINARY, {utf8Of(scene.filename()), output, mode},
+RunResult runInSceneFolder(const fs::path& scene, const std::string& output, Mode mode) {
+    return runProgram(MESHLIFT_BINARY, {utf8Of(scene.filename()), output, modeWord(mode)},
                       utf8Of(scene.parent_path()));
 }
 
 void expectGolden(const fs::path& scene, const fs::path& expected) {
     TempDir dir;
-    for (const std::string mode : {"tri", "quad"}) {
-        SCOPED_TRACE(scene.filename().string() + " " + mode);
-        const std::string stem = (expected / scene.stem()).string() + "." + mode;
+    for (const Mode mode : kModes) {
+        SCOPED_TRACE(scene.filename().string() + " " + modeWord(mode));
+        const std::string stem = (expected / scene.stem()).string() + "." + modeWord(mode);
         ASSERT_TRUE(fs::exists(stem + ".xml")) << stem;
         const std::string output = dir.file("out.xml");
-        const RunResult run = convertFile(scene, output, mode);
-        EXPECT_EQ(run.exitCode, 0);
+        const RunResult run = runInSceneFolder(scene, output, mode);
+        EXPECT_EQ(run.exitCode, kExitSuccess);
         EXPECT_EQ(run.console, readFile(stem + ".out"));
         EXPECT_EQ(readFile(output), readFile(stem + ".xml"));
     }
@@ -49,7 +40,7 @@ void expectGolden(const fs::path& scene, const fs::path& expected) {
 
 TEST(Golden, TestScenes) {
     int scenes = 0;
-    for (const fs::path& scene : scenesIn(MESHLIFT_TEST_DATA)) {
+    for (const fs::path& scene : filesIn(MESHLIFT_TEST_DATA)) {
         if (!isScene(scene)) continue;
         expectGolden(scene, MESHLIFT_TEST_DATA);
         ++scenes;
@@ -65,23 +56,23 @@ TEST(Golden, BundledSample) {
 
 // Every real export that sits beside the project converts in both modes, and the
 // program's file path and the in-memory path with a tiny window agree on every byte
-// (the pipe path is compared in golden_posix_test.cpp).
+// (the pipe path is compared in piped_input_posix_test.cpp).
 TEST(Golden, RealExportsAgreeAcrossAllWaysOfReading) {
-    const std::vector<fs::path> scenes = scenesIn(MESHLIFT_CORPUS);
+    const std::vector<fs::path> scenes = filesIn(MESHLIFT_CORPUS);
     if (scenes.empty()) GTEST_SKIP() << "no corpus at " << MESHLIFT_CORPUS;
     TempDir dir;
     const std::string output = dir.file("out.xml");
     for (const fs::path& scene : scenes) {
-        for (const std::string mode : {"tri", "quad"}) {
-            SCOPED_TRACE(scene.filename().string() + " " + mode);
-            const RunResult run = runMeshlift({scene.string(), output, mode});
-            ASSERT_EQ(run.exitCode, 0);
+        for (const Mode mode : kModes) {
+            SCOPED_TRACE(scene.filename().string() + " " + modeWord(mode));
+            const RunResult run = runMeshlift({scene.string(), output, modeWord(mode)});
+            ASSERT_EQ(run.exitCode, kExitSuccess);
             const std::string document = readFile(output);
             ASSERT_EQ(document.rfind(std::string(kSceneStart) + "\r\n", 0), 0u);
             ASSERT_TRUE(document.ends_with("</scene>\r\n"));
 
             const std::string bytes = readFile(scene.string());
-            const Conversion inMemory = convertInMemory(bytes, mode == "quad", 40, scene.string());
+            const Conversion inMemory = convertInMemory(bytes, mode, 40, scene.string());
             EXPECT_EQ(inMemory.document, document);
             EXPECT_EQ(inMemory.console, run.console);
         }

@@ -1,7 +1,8 @@
-// Files from anywhere: random bytes, truncated exports, odd encodings, huge counts
-// and odd outputs. Each case pins the exact document, console lines and exit code.
-// The cases that need a POSIX system are in hostile_posix_test.cpp.
-#include "hostile_scenes.h"
+// Files from anywhere: random bytes, truncated exports, odd encodings and huge counts.
+// Each case pins the exact document, console lines and exit code, in memory and
+// through the program. The cases that measure memory are in hostile_posix_test.cpp, a
+// last line without its line end in last_line_test.cpp.
+#include "test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -13,64 +14,19 @@
 namespace meshlift::detail::test {
 namespace {
 
-std::vector<std::string> triangleBody(bool quad, std::string_view polygonId = "0") {
-    const std::string polygon = "<polygon id=\"" + std::string(polygonId) + "\">";
-    std::vector<std::string> lines = {"<nodes>",
-                                      R"(<node id="0" xyz="0.0,0.0,0.0"/>)",
-                                      R"(<node id="1" xyz="1.0,0.0,0.0"/>)",
-                                      R"(<node id="2" xyz="0.0,1.0,0.0"/>)",
-                                      "</nodes>",
-                                      "<polygons>"};
-    if (!quad) {
-        lines.insert(lines.end(), {polygon, R"(<node id="2"/>)", R"(<node id="1"/>)",
-                                   R"(<node id="0"/>)", "</polygon>"});
-    }
-    lines.push_back("</polygons>");
-    return lines;
-}
-
-std::string triangleDocument(std::string_view id, std::string_view colour, bool quad,
-                             std::string_view polygonId = "0") {
-    std::vector<std::string> lines = {std::string(kSceneStart), objectLine(id, colour)};
-    for (std::string& line : triangleBody(quad, polygonId))
-        lines.push_back(std::move(line));
-    lines.insert(lines.end(), {"</object>", std::string(kSceneEnd)});
-    return joinLines(lines);
-}
-
-// The same scene through the program and from memory, with the default window and
-// with windows small enough to split keywords, lines and line ends.
-void expectConversion(std::string_view scene, bool quad, const std::string& document,
-                      const std::string& console) {
-    for (std::size_t blockSize : {std::size_t{1} << 20, std::size_t{32}, std::size_t{4096}}) {
-        const Conversion converted = convertInMemory(scene, quad, blockSize, "scene.ASE");
-        EXPECT_EQ(converted.document, document) << "window " << blockSize;
-        EXPECT_EQ(converted.console, console) << "window " << blockSize;
-    }
-    TempDir dir;
-    const Outcome run = runOnFile(dir, scene, quad ? "quad" : "tri");
-    EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.document, document);
-    std::string consoleOnDisk = console;
-    const std::string memoryName = noObjectMessage("scene.ASE");
-    if (const std::size_t at = consoleOnDisk.find(memoryName); at != std::string::npos)
-        consoleOnDisk.replace(at, memoryName.size(), noObjectMessage(dir.file("scene.ASE")));
-    EXPECT_EQ(run.console, consoleOnDisk);
-}
-
 TEST(HostileInput, RandomBytesGiveAnEmptyScene) {
-    const std::string bytes = randomBytes(3 << 20, 20240607);
-    expectConversion(bytes, false, emptySceneDocument(), noObjectMessage("scene.ASE"));
-    expectConversion(bytes, true, emptySceneDocument(), noObjectMessage("scene.ASE"));
+    const std::string bytes = randomBytes(3 * InputFile::kBlockSize, 20240607);
+    expectConversion(bytes, Mode::tri, emptySceneDocument(), noObjectLine("scene.ASE"));
+    expectConversion(bytes, Mode::quad, emptySceneDocument(), noObjectLine("scene.ASE"));
 }
 
 TEST(HostileInput, RandomBytesBeforeAnObjectDoNotDisturbIt) {
-    const std::string junk = randomBytes(1 << 20, 7);
+    const std::string junk = randomBytes(InputFile::kBlockSize, 7);
     const std::string scene =
         junk + "\n" + triangleScene("*NODE_NAME \"Box\"", "*WIREFRAME_COLOR 1.0 0.5 0.0") + junk;
-    expectConversion(scene, false, triangleDocument("\"Box\"", "0xff8000", false), "");
+    expectConversion(scene, Mode::tri, triangleDocument("\"Box\"", "0xff8000", Mode::tri), "");
     // A single face makes one pair whose second face is missing.
-    expectConversion(scene, true, triangleDocument("\"Box\"", "0xff8000", true),
+    expectConversion(scene, Mode::quad, triangleDocument("\"Box\"", "0xff8000", Mode::quad),
                      std::string(kMissingFace));
 }
 
@@ -88,35 +44,34 @@ TEST(HostileInput, NulBytesAreOrdinaryBytesOfNamesAndTokens) {
                               "*WIREFRAME_COLOR 1.0\0 1.0 1.0\n"
                               "*GEOM\0OBJECT\n"s;
     // A NUL ends a number, so the colour reads 1.0 and then fails: 0xff0000.
-    const std::string document = joinLines(
-        {std::string(kSceneStart), objectLine("\"B\0x\0\""s, "0xff0000"), "<nodes>",
-         "<node id=\"0\0\" xyz=\"1\0.5,\0,2\"/>"s, "</nodes>", "<polygons>",
-         "<polygon id=\"0\0\">"s, "<node id=\"2\"/>", "<node id=\"1\0\"/>"s, "<node id=\"\0\"/>"s,
-         "</polygon>", "</polygons>", "</object>", std::string(kSceneEnd)});
-    expectConversion(scene, false, document, "");
+    const std::string document =
+        documentLines({kSceneStart, objectLine("\"B\0x\0\""s, "0xff0000"), "<nodes>",
+                       "<node id=\"0\0\" xyz=\"1\0.5,\0,2\"/>"s, "</nodes>", "<polygons>",
+                       "<polygon id=\"0\0\">"s, "<node id=\"2\"/>", "<node id=\"1\0\"/>"s,
+                       "<node id=\"\0\"/>"s, "</polygon>", "</polygons>", "</object>", kSceneEnd});
+    expectConversion(scene, Mode::tri, document, "");
 }
 
 TEST(HostileInput, HighBytesInNamesAreCopiedUnchanged) {
     const std::string name = "*NODE_NAME \"Caf\xc3\xa9 \xff\xfe<&>\x80\"";
     const std::string scene = triangleScene(name, "*WIREFRAME_COLOR 0 0 1");
-    expectConversion(scene, false,
-                     triangleDocument("\"Caf\xc3\xa9 \xff\xfe<&>\x80\"", "0xff", false), "");
+    expectConversion(scene, Mode::tri,
+                     triangleDocument("\"Caf\xc3\xa9 \xff\xfe<&>\x80\"", "0xff", Mode::tri), "");
 }
 
 TEST(HostileInput, EndMarkAsFirstByteGivesAnEmptyInput) {
     const std::string scene = std::string("\x1a").append(
         triangleScene("*NODE_NAME \"Box\"", "*WIREFRAME_COLOR 1.0 0.5 0.0"));
-    expectConversion(scene, false, emptySceneDocument(), noObjectMessage("scene.ASE"));
-    expectConversion(scene, true, emptySceneDocument(), noObjectMessage("scene.ASE"));
+    expectConversion(scene, Mode::tri, emptySceneDocument(), noObjectLine("scene.ASE"));
+    expectConversion(scene, Mode::quad, emptySceneDocument(), noObjectLine("scene.ASE"));
 }
 
 std::string countedObject(std::string_view name, std::string_view vertexCount,
                           std::string_view faceCount) {
-    return "*GEOMOBJECT {\n*NODE_NAME \"" + std::string(name) + "\"\n*MESH {\n*MESH_NUMVERTEX " +
-           std::string(vertexCount) + "\n*MESH_NUMFACES " + std::string(faceCount) +
-           "\n*MESH_VERTEX_LIST {\n*MESH_VERTEX 0 1 2 3\n*MESH_VERTEX 1 4 5 6\n}\n"
-           "*MESH_FACE_LIST {\n*MESH_FACE 0: A: 0 B: 1 C: 0 AB: 1 BC: 0 CA: 0\n"
-           "*MESH_FACE 1: A: 1 B: 0 C: 1 AB: 1 BC: 0 CA: 0\n}\n}\n}\n";
+    return sceneObject(
+        "*NODE_NAME \"" + std::string(name) + "\"", {"0 1 2 3", "1 4 5 6"},
+        {"0: A: 0 B: 1 C: 0 AB: 1 BC: 0 CA: 0", "1: A: 1 B: 0 C: 1 AB: 1 BC: 0 CA: 0"}, "",
+        vertexCount, faceCount);
 }
 
 TEST(HostileInput, CountsAtAndBeyondThe32BitLimits) {
@@ -125,44 +80,43 @@ TEST(HostileInput, CountsAtAndBeyondThe32BitLimits) {
                               countedObject("B", "2147483648", "2147483648") +
                               countedObject("C", "-2147483648", "-2147483648") +
                               countedObject("D", "-2147483649", "99999999999");
-    const std::string oneNode = R"(<node id="0" xyz="1,2,3"/>)";
-    const std::vector<std::string> tri = {"<polygon id=\"0\">", R"(<node id="0"/>)",
-                                          R"(<node id="1"/>)", R"(<node id="0"/>)", "</polygon>"};
-    const std::vector<std::string> quad = {"<polygon id=\"0\">", R"(<node id="0"/>)",
-                                           R"(<node id="1"/>)",  R"(<node id="1"/>)",
-                                           R"(<node id="0"/>)",  "</polygon>"};
-    for (bool isQuad : {false, true}) {
-        std::vector<std::string> lines = {std::string(kSceneStart)};
-        for (std::string_view name : {"A", "B", "C", "D"}) {
-            const bool counted = name == "A" || name == "B";
-            lines.push_back(objectLine(std::string("\"").append(name).append("\""), "0xAAAAAA"));
-            lines.push_back("<nodes>");
+    const std::string_view oneNode = R"(<node id="0" xyz="1,2,3"/>)";
+    const std::vector<std::string_view> tri = {"<polygon id=\"0\">", R"(<node id="0"/>)",
+                                               R"(<node id="1"/>)", R"(<node id="0"/>)",
+                                               "</polygon>"};
+    const std::vector<std::string_view> quad = {"<polygon id=\"0\">", R"(<node id="0"/>)",
+                                                R"(<node id="1"/>)",  R"(<node id="1"/>)",
+                                                R"(<node id="0"/>)",  "</polygon>"};
+    const std::string starts[] = {objectLine("\"A\"", "0xAAAAAA"), objectLine("\"B\"", "0xAAAAAA"),
+                                  objectLine("\"C\"", "0xAAAAAA"), objectLine("\"D\"", "0xAAAAAA")};
+    for (const Mode mode : kModes) {
+        std::vector<std::string_view> lines = {kSceneStart};
+        for (const std::string& start : starts) {
+            const bool counted = &start == &starts[0] || &start == &starts[1];
+            lines.insert(lines.end(), {start, "<nodes>"});
             if (counted) lines.push_back(oneNode);
             lines.insert(lines.end(), {"</nodes>", "<polygons>"});
             if (counted) {
-                const auto& polygon = isQuad ? quad : tri;
+                const auto& polygon = mode == Mode::quad ? quad : tri;
                 lines.insert(lines.end(), polygon.begin(), polygon.end());
             }
             lines.insert(lines.end(), {"</polygons>", "</object>"});
         }
-        lines.push_back(std::string(kSceneEnd));
-        expectConversion(scene, isQuad, joinLines(lines), "");
+        lines.push_back(kSceneEnd);
+        expectConversion(scene, mode, documentLines(lines), "");
     }
 }
 
 TEST(HostileInput, HugeVertexCountWithThreeVertexLines) {
-    const std::string scene = "*GEOMOBJECT {\n*NODE_NAME \"Big\"\n*MESH {\n"
-                              "*MESH_NUMVERTEX 100000\n*MESH_NUMFACES 1\n*MESH_VERTEX_LIST {\n"
-                              "*MESH_VERTEX 0 0 0 0\n*MESH_VERTEX 1 1 0 0\n*MESH_VERTEX 2 0 1 0\n"
-                              "}\n*MESH_FACE_LIST {\n*MESH_FACE 0: A: 0 B: 1 C: 2\n}\n}\n}\n";
+    const std::string scene = sceneObject("*NODE_NAME \"Big\"", {"0 0 0 0", "1 1 0 0", "2 0 1 0"},
+                                          {"0: A: 0 B: 1 C: 2"}, "", "100000");
     TempDir dir;
-    const Outcome run = runOnFile(dir, scene);
-    EXPECT_EQ(run.exitCode, 0);
+    const Conversion run = convertWithProgram(dir, scene, Mode::tri);
+    EXPECT_EQ(run.exitCode, kExitSuccess);
     EXPECT_EQ(run.document,
-              joinLines({std::string(kSceneStart), objectLine("\"Big\"", "0xAAAAAA"), "<nodes>",
-                         R"(<node id="0" xyz="0,0,0"/>)", R"(<node id="1" xyz="1,0,0"/>)",
-                         R"(<node id="2" xyz="0,1,0"/>)", "</nodes>", "</object>",
-                         std::string(kSceneEnd)}));
+              documentLines({kSceneStart, objectLine("\"Big\"", "0xAAAAAA"), "<nodes>",
+                             R"(<node id="0" xyz="0,0,0"/>)", R"(<node id="1" xyz="1,0,0"/>)",
+                             R"(<node id="2" xyz="0,1,0"/>)", "</nodes>", "</object>", kSceneEnd}));
     std::string console;
     for (int i = 0; i < 99'997; ++i)
         console += kMissingVertex;
@@ -185,7 +139,7 @@ TEST(HostileInput, ColourComponentsNearTheFloatLimit) {
                           Case{"*WIREFRAME_COLOR 1e-400 1 1", "0xffff"}}) {
         SCOPED_TRACE(c.colourLine);
         const std::string scene = triangleScene("*NODE_NAME \"Box\"", c.colourLine);
-        expectConversion(scene, false, triangleDocument("\"Box\"", c.colour, false), "");
+        expectConversion(scene, Mode::tri, triangleDocument("\"Box\"", c.colour, Mode::tri), "");
     }
 }
 
@@ -196,8 +150,8 @@ TEST(HostileInput, FaceLabelsMadeOfColons) {
     for (const Case& c : {Case{":", ""}, Case{"::", ":"}, Case{"7", "7"}}) {
         SCOPED_TRACE(c.label);
         const std::string scene = triangleScene("*NODE_NAME \"Box\"", "", c.label);
-        expectConversion(scene, false, triangleDocument("\"Box\"", "0xAAAAAA", false, c.polygonId),
-                         "");
+        expectConversion(scene, Mode::tri,
+                         triangleDocument("\"Box\"", "0xAAAAAA", Mode::tri, c.polygonId), "");
     }
 }
 
@@ -207,18 +161,16 @@ TEST(HostileInput, QuadLabelsMadeOfColons) {
     };
     for (const Case& c : {Case{":", ""}, Case{"::", ":"}, Case{"7", "7"}}) {
         SCOPED_TRACE(c.label);
-        const std::string scene = "*GEOMOBJECT {\n*NODE_NAME \"Q\"\n*MESH {\n*MESH_NUMVERTEX 0\n"
-                                  "*MESH_NUMFACES 2\n*MESH_VERTEX_LIST {\n}\n*MESH_FACE_LIST {\n"
-                                  "*MESH_FACE " +
-                                  std::string(c.label) +
-                                  " A: 0 B: 1 C: 2 AB: 1 BC: 0 CA: 0\n"
-                                  "*MESH_FACE :: A: 2 B: 3 C: 0 AB: 0 BC: 0 CA: 1\n}\n}\n}\n";
-        const std::string document = joinLines(
-            {std::string(kSceneStart), objectLine("\"Q\"", "0xAAAAAA"), "<nodes>", "</nodes>",
-             "<polygons>", "<polygon id=\"" + std::string(c.polygonId) + "\">", R"(<node id="2"/>)",
+        const std::string scene =
+            sceneObject("*NODE_NAME \"Q\"", {},
+                        {std::string(c.label) + " A: 0 B: 1 C: 2 AB: 1 BC: 0 CA: 0",
+                         ":: A: 2 B: 3 C: 0 AB: 0 BC: 0 CA: 1"});
+        const std::string document = documentLines(
+            {kSceneStart, objectLine("\"Q\"", "0xAAAAAA"), "<nodes>", "</nodes>", "<polygons>",
+             "<polygon id=\"" + std::string(c.polygonId) + "\">", R"(<node id="2"/>)",
              R"(<node id="0"/>)", R"(<node id="1"/>)", R"(<node id="0"/>)", "</polygon>",
-             "</polygons>", "</object>", std::string(kSceneEnd)});
-        expectConversion(scene, true, document, "");
+             "</polygons>", "</object>", kSceneEnd});
+        expectConversion(scene, Mode::quad, document, "");
     }
 }
 
@@ -232,39 +184,7 @@ TEST(HostileInput, NameLinesWithOneQuoteOrNone) {
           Case{"x\" *NODE_NAME", "\""}}) {
         SCOPED_TRACE(c.nameLine);
         const std::string scene = triangleScene(c.nameLine, "*WIREFRAME_COLOR 1.0 0.5 0.0");
-        expectConversion(scene, false, triangleDocument(c.id, "0xff8000", false), "");
-    }
-}
-
-TEST(HostileInput, LastLineWithoutLineEnd) {
-    // The colour line is the last line and has no LF.
-    std::string scene = triangleScene("*NODE_NAME \"Box\"", "*WIREFRAME_COLOR 1.0 0.5 0.0");
-    scene.erase(scene.size() - std::string_view("\n}\n").size());
-    expectConversion(scene, false, triangleDocument("\"Box\"", "0xff8000", false), "");
-    expectConversion(scene, true, triangleDocument("\"Box\"", "0xff8000", true),
-                     std::string(kMissingFace));
-
-    // The face line is the last line, with CR LF line ends before it.
-    const std::string crlf = "*GEOMOBJECT\r\n*NODE_NAME \"T\"\r\n*MESH\r\n*MESH_NUMVERTEX 0\r\n"
-                             "*MESH_NUMFACES 1\r\n*MESH_VERTEX_LIST\r\n*MESH_FACE_LIST\r\n"
-                             "*MESH_FACE 4: A: 1 B: 2 C: 3";
-    expectConversion(crlf, false,
-                     joinLines({std::string(kSceneStart), objectLine("\"T\"", "0xAAAAAA"),
-                                "<nodes>", "</nodes>", "<polygons>", "<polygon id=\"4\">",
-                                R"(<node id="3"/>)", R"(<node id="2"/>)", R"(<node id="1"/>)",
-                                "</polygon>", "</polygons>", "</object>", std::string(kSceneEnd)}),
-                     "");
-}
-
-TEST(HostileOutput, OutputThatIsADirectoryIsRefused) {
-    TempDir dir;
-    const std::string input = dir.file("scene.ASE");
-    writeFile(input, kNamedTriangle);
-    const std::string output = dir.path().string();
-    for (const std::string& path : {output, output + "/"}) {
-        const RunResult run = runMeshlift({input, path});
-        EXPECT_EQ(run.exitCode, 1);
-        EXPECT_EQ(run.console, "Error creating file : " + path + " !\n");
+        expectConversion(scene, Mode::tri, triangleDocument(c.id, "0xff8000", Mode::tri), "");
     }
 }
 

@@ -56,16 +56,11 @@ std::string sceneWithLongTokens() {
     const std::string corner(40, '9');
     std::string scene;
     for (int object = 0; object < 2; ++object) {
-        scene += "*GEOMOBJECT {\n\t*NODE_NAME \"Obj" + std::to_string(object) + "\"\n";
-        scene += "\t*MESH {\n\t\t*MESH_NUMVERTEX 2\n\t\t*MESH_NUMFACES " +
-                 std::to_string(2 + object) + "\n";
-        scene += "\t\t*MESH_VERTEX_LIST {\n";
-        scene += "\t\t\t*MESH_VERTEX 0 1.0 2.0 3.0\n";
-        scene += "\t\t\t*MESH_VERTEX " + corner + " " + label + " 0 0\n\t\t}\n";
-        scene += "\t\t*MESH_FACE_LIST {\n";
-        scene += "\t\t\t*MESH_FACE " + label + ": A: " + corner + " B: 1 C: 2 AB: 1 BC: 0 CA: 0\n";
-        scene += "\t\t\t*MESH_FACE 1: A: 3 B: " + corner + " C: 5 AB: 0 BC: 1 CA: 0\n\t\t}\n";
-        scene += "\t}\n}\n";
+        scene += sceneObject("\t*NODE_NAME \"Obj" + std::to_string(object) + "\"",
+                             {"0 1.0 2.0 3.0", corner + " " + label + " 0 0"},
+                             {label + ": A: " + corner + " B: 1 C: 2 AB: 1 BC: 0 CA: 0",
+                              "1: A: 3 B: " + corner + " C: 5 AB: 0 BC: 1 CA: 0"},
+                             "", "", std::to_string(2 + object));
     }
     return scene;
 }
@@ -74,8 +69,8 @@ std::string sceneWithLongTokens() {
 
 TEST(LineWrites, EveryDocumentAndConsoleLineIsOneWrite) {
     const std::string scene = sceneWithLongTokens();
-    for (bool quad : {false, true}) {
-        const Conversion expected = convertInMemory(scene, quad);
+    for (const Mode mode : kModes) {
+        const Conversion expected = convertInMemory(scene, mode);
         ASSERT_FALSE(expected.console.empty());
 
         SocketPair document, console;
@@ -85,8 +80,7 @@ TEST(LineWrites, EveryDocumentAndConsoleLineIsOneWrite) {
         openInputMemory(input, scene);
         LineSink documentSink = fileSink(document.writer);
         LineSink consoleSink = fileSink(console.writer);
-        EXPECT_TRUE(convertScene(input, documentSink, consoleSink, quad ? Mode::quad : Mode::tri,
-                                 "scene.ASE"));
+        EXPECT_TRUE(convertScene(input, documentSink, consoleSink, mode, "scene.ASE"));
         EXPECT_FALSE(documentSink.failed);
 
         std::string joined;
@@ -95,7 +89,7 @@ TEST(LineWrites, EveryDocumentAndConsoleLineIsOneWrite) {
             EXPECT_EQ(write.find("\r\n"), write.size() - 2) << write.substr(0, 80);
             joined += write;
         }
-        EXPECT_EQ(joined, expected.document) << (quad ? "quad" : "tri");
+        EXPECT_EQ(joined, expected.document) << modeWord(mode);
 
         joined.clear();
         for (const std::string& write : console.writes()) {

@@ -7,6 +7,7 @@
 #include "ase/input_file.h"
 #include "scene/scene_conversion.h"
 #include "scene/line_sink.h"
+#include "test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -18,22 +19,24 @@
 
 using namespace meshlift;
 using namespace meshlift::detail;
+using meshlift::detail::test::Conversion;
+using meshlift::detail::test::kExitFailure;
+using meshlift::detail::test::kExitSuccess;
+using meshlift::detail::test::kModes;
+using meshlift::detail::test::modeWord;
 
 namespace {
 
-struct Output {
-    std::string document;
-    std::string console;
-};
-
-Output convert(std::string_view scene, Mode mode, bool remember, std::size_t blockSize) {
+Conversion convert(std::string_view scene, Mode mode, bool remember, std::size_t blockSize) {
     InputFile input;
     openInputMemory(input, scene, blockSize);
     input.lookahead.useMemo = remember;
-    Output out;
+    Conversion out;
     LineSink document = memorySink(out.document);
     LineSink console = memorySink(out.console);
-    EXPECT_TRUE(convertScene(input, document, console, mode, "scene.ASE"));
+    const bool converted = convertScene(input, document, console, mode, "scene.ASE");
+    EXPECT_TRUE(converted);
+    out.exitCode = converted ? kExitSuccess : kExitFailure;
     return out;
 }
 
@@ -100,14 +103,14 @@ std::string withoutLines(std::string_view text, std::string_view keyword) {
 // The memo on and off, in both modes and over several window sizes, must give the
 // output of the literal search with the default window.
 void expectSameAsLiteral(std::string_view text) {
-    for (Mode mode : {Mode::tri, Mode::quad}) {
-        const Output literal = convert(text, mode, false, InputFile::kBlockSize);
+    for (const Mode mode : kModes) {
+        const Conversion literal = convert(text, mode, false, InputFile::kBlockSize);
         for (std::size_t block : {std::size_t{32}, std::size_t{64}, std::size_t{97},
                                   std::size_t{4096}, InputFile::kBlockSize}) {
             for (bool remember : {true, false}) {
-                SCOPED_TRACE(testing::Message() << "mode " << static_cast<int>(mode) << " block "
-                                                << block << " memo " << remember);
-                const Output out = convert(text, mode, remember, block);
+                SCOPED_TRACE(testing::Message()
+                             << modeWord(mode) << " block " << block << " memo " << remember);
+                const Conversion out = convert(text, mode, remember, block);
                 EXPECT_EQ(out.document, literal.document);
                 EXPECT_EQ(out.console, literal.console);
             }
@@ -137,7 +140,7 @@ TEST(LookaheadMemo, MissingColourLines) {
         objects.push_back(object(i, ""));
     const std::string text = scene(objects);
     expectSameAsLiteral(text);
-    const Output out = convert(text, Mode::tri, true, 64);
+    const Conversion out = convert(text, Mode::tri, true, 64);
     EXPECT_EQ(colours(out.document), std::vector<std::string>(12, "0xAAAAAA"));
     EXPECT_EQ(out.console, "");
 }

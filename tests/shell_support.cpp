@@ -31,8 +31,9 @@ RunResult runShell(const std::string& command) {
     return result;
 }
 
-RunResult runMeshlift(const std::vector<std::string>& arguments, const std::string& redirections) {
-    std::string command = shellQuote(MESHLIFT_BINARY);
+RunResult runShellProgram(const std::string& program, const std::vector<std::string>& arguments,
+                          const std::string& redirections) {
+    std::string command = shellQuote(program);
     for (const std::string& argument : arguments) {
         command.push_back(' ');
         command.append(shellQuote(argument));
@@ -40,6 +41,23 @@ RunResult runMeshlift(const std::vector<std::string>& arguments, const std::stri
     command.push_back(' ');
     command.append(redirections);
     return runShell(command);
+}
+
+RunResult runMeshlift(const std::vector<std::string>& arguments, const std::string& redirections) {
+    return runShellProgram(MESHLIFT_BINARY, arguments, redirections);
+}
+
+// The reporter prints the peak as a last line of its own, after the program's lines.
+long peakMemoryKb(const std::string& program, const std::vector<std::string>& arguments,
+                  std::string* console) {
+    std::vector<std::string> command = {program};
+    command.insert(command.end(), arguments.begin(), arguments.end());
+    const RunResult run = runShellProgram(MESHLIFT_PEAK_MEMORY, command);
+    if (run.exitCode != kExitSuccess || run.console.size() < 2) return -1;
+    const std::size_t lastLine = run.console.rfind('\n', run.console.size() - 2);
+    const std::size_t peakAt = lastLine == std::string::npos ? 0 : lastLine + 1;
+    if (console != nullptr) *console = run.console.substr(0, peakAt);
+    return std::stol(run.console.substr(peakAt));
 }
 
 } // namespace meshlift::detail::test

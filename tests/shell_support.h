@@ -16,9 +16,20 @@ namespace meshlift::detail::test {
 // Runs a shell command line and collects its standard output and exit code.
 [[nodiscard]] RunResult runShell(const std::string& command);
 
-// Runs the built program with these arguments; `redirections` is appended to the
-// command line as is (for example "< file" or "<&-").
+// Runs a program with these arguments through the shell; `redirections` is appended
+// to the command line as is (for example "< file" or "<&-").
+[[nodiscard]] RunResult runShellProgram(const std::string& program,
+                                        const std::vector<std::string>& arguments,
+                                        const std::string& redirections = "");
+
+// The same for the built converter.
 [[nodiscard]] RunResult runMeshlift(const std::vector<std::string>& arguments,
                                     const std::string& redirections);
+
+// Runs a program and returns its peak resident memory in kilobytes, or -1 when the run
+// failed; `console`, when given, receives the program's console lines.
+[[nodiscard]] long peakMemoryKb(const std::string& program,
+                                const std::vector<std::string>& arguments,
+                                std::string* console = nullptr);
 
 } // namespace meshlift::detail::test

@@ -1,8 +1,6 @@
 // Scenes written in UTF-16 with a byte-order mark convert as the UTF-8 text they hold:
 // in both byte orders, through every way in, and wherever a read splits a code unit or
 // a surrogate pair.
-#include "hostile_scenes.h"
-#include "library_cases.h"
 #include "meshlift/meshlift.h"
 #include "test_support.h"
 #include "utf16_scenes.h"
@@ -13,7 +11,6 @@
 
 using namespace meshlift::detail;
 using namespace meshlift::detail::test;
-using namespace meshlift::detail::test::library_cases;
 
 namespace {
 
@@ -21,15 +18,15 @@ const std::string kText = utf16TestScene();
 
 // The same conversion from windows of every size that splits the text somewhere new.
 void expectSameAtEveryWindow(const std::string& utf16, const std::string& utf8) {
-    for (const bool quad : {false, true}) {
-        const Conversion expected = convertInMemory(utf8, quad);
+    for (const Mode mode : kModes) {
+        const Conversion expected = convertInMemory(utf8, mode);
         for (std::size_t block = 32; block < 80; ++block) {
-            SCOPED_TRACE("window " + std::to_string(block) + (quad ? " quad" : " tri"));
-            const Conversion got = convertInMemory(utf16, quad, block);
+            SCOPED_TRACE("window " + std::to_string(block) + " " + modeWord(mode));
+            const Conversion got = convertInMemory(utf16, mode, block);
             ASSERT_EQ(got.document, expected.document);
             ASSERT_EQ(got.console, expected.console);
         }
-        const Conversion whole = convertInMemory(utf16, quad);
+        const Conversion whole = convertInMemory(utf16, mode);
         EXPECT_EQ(whole.document, expected.document);
     }
 }
@@ -37,7 +34,7 @@ void expectSameAtEveryWindow(const std::string& utf16, const std::string& utf8) 
 } // namespace
 
 TEST(Utf16Scene, ConvertsAsItsTextInBothByteOrdersWhereverReadsSplitIt) {
-    const Conversion utf8 = convertInMemory(kText, false);
+    const Conversion utf8 = convertInMemory(kText, Mode::tri);
     ASSERT_NE(utf8.document.find("id=\"\xC4\x9A\xC5\x88 \xF0\x9F\x98\x80 \xE5\x90\x8D\""),
               std::string::npos);
     ASSERT_NE(utf8.document.find("second"), std::string::npos);
@@ -59,12 +56,12 @@ TEST(Utf16Scene, LongSceneReadsTheSameThroughWindowsOfEverySize) {
     for (const ByteOrder order : {ByteOrder::littleEndian, ByteOrder::bigEndian}) {
         const std::string utf16 = utf16Bytes(utf16Units(text), order);
         ASSERT_GT(utf16.size(), 8 * Utf16Text::kStretch);
-        for (const bool quad : {false, true}) {
-            const Conversion expected = convertInMemory(text, quad);
+        for (const Mode mode : kModes) {
+            const Conversion expected = convertInMemory(text, mode);
             for (const std::size_t block :
-                 {std::size_t{1} << 20, std::size_t{65537}, std::size_t{4099}}) {
+                 {InputFile::kBlockSize, std::size_t{65537}, std::size_t{4099}}) {
                 SCOPED_TRACE("window " + std::to_string(block));
-                const Conversion got = convertInMemory(utf16, quad, block);
+                const Conversion got = convertInMemory(utf16, mode, block);
                 ASSERT_EQ(got.document, expected.document);
                 ASSERT_EQ(got.console, expected.console);
             }
@@ -84,7 +81,7 @@ TEST(Utf16Scene, MalformedUnitsReadAsReplacementCharacters) {
                                  char16_t{0xD83D};
     const std::string text = triangleScene("", "") + loneText + "\n" + triangleScene("", "") +
                              "*NODE_NAME \"" + replacement;
-    ASSERT_NE(convertInMemory(text, false).document.find("a" + replacement + "x" + replacement),
+    ASSERT_NE(convertInMemory(text, Mode::tri).document.find("a" + replacement + "x" + replacement),
               std::string::npos);
     for (const ByteOrder order : {ByteOrder::littleEndian, ByteOrder::bigEndian}) {
         expectSameAtEveryWindow(utf16Bytes(units, order), text);
@@ -107,23 +104,16 @@ TEST(Utf16Scene, ProgramAndLibraryCallsReadTheText) {
     EXPECT_EQ(readFile(dir.file("utf16.xml")), document);
 
     const meshlift::Result file =
-        meshlift::convertFile(dir.file("utf16.ASE"), dir.file("file.xml"), meshlift::Mode::quad);
-    EXPECT_EQ(file.exitCode, 0);
+        meshlift::convertFile(dir.file("utf16.ASE"), dir.file("file.xml"), Mode::quad);
+    EXPECT_EQ(file.exitCode, kExitSuccess);
     EXPECT_EQ(readFile(dir.file("file.xml")), document);
 
-    Lines buffer;
-    EXPECT_EQ(meshlift::convertBuffer(utf16, meshlift::Mode::quad, collect(buffer)).exitCode, 0);
+    Conversion buffer;
+    EXPECT_EQ(meshlift::convertBuffer(utf16, Mode::quad, collect(buffer)).exitCode, kExitSuccess);
     EXPECT_EQ(buffer.document, document);
 
-    meshlift::SceneReader scene;
-    scene.size = utf16.size();
-    scene.readAt = [&](std::uint64_t offset, char* data, std::size_t capacity) {
-        if (offset >= utf16.size()) return std::ptrdiff_t{0};
-        const std::size_t size = std::min<std::size_t>({7, capacity, utf16.size() - offset});
-        utf16.copy(data, size, offset);
-        return static_cast<std::ptrdiff_t>(size);
-    };
-    Lines reader;
-    EXPECT_EQ(meshlift::convertReader(scene, meshlift::Mode::quad, collect(reader)).exitCode, 0);
+    Conversion reader;
+    EXPECT_EQ(meshlift::convertReader(shortReader(utf16), Mode::quad, collect(reader)).exitCode,
+              kExitSuccess);
     EXPECT_EQ(reader.document, document);
 }

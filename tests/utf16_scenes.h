@@ -1,9 +1,9 @@
 #pragma once
 
 // Scenes as exporters write them in UTF-16, shared by the cases of every platform
-// (utf16_scene_test.cpp) and of POSIX pipes (library_posix_test.cpp).
+// (utf16_scene_test.cpp) and of POSIX pipes (piped_input_posix_test.cpp).
 #include "ase/utf16_text.h"
-#include "hostile_scenes.h"
+#include "test_support.h"
 
 #include <string>
 #include <string_view>

@@ -11,15 +11,11 @@ using namespace meshlift::detail::test;
 namespace {
 
 RunResult runPreview(const std::vector<std::string>& arguments) {
-    std::string command = shellQuote(MESHLIFT_PREVIEW_BINARY);
-    for (const std::string& argument : arguments) {
-        command.push_back(' ');
-        command.append(shellQuote(argument));
-    }
-    return runShell(command);
+    return runShellProgram(MESHLIFT_PREVIEW_BINARY, arguments);
 }
 
-std::vector<std::string> filesIn(const TempDir& dir) {
+// The names in a folder, sorted, folders too.
+std::vector<std::string> namesIn(const TempDir& dir) {
     std::vector<std::string> names;
     for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
         names.push_back(entry.path().filename().string());
@@ -37,14 +33,14 @@ TEST(PreviewCommand, WritesThePictureAndReportsWhatItDrew) {
     TempDir dir;
     writeFile(dir.file("scene.xml"), kTriangle);
     const RunResult run = runPreview({dir.file("scene.xml"), dir.file("picture.png")});
-    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.exitCode, kExitSuccess);
     EXPECT_EQ(run.console, "objects: 1\n"
                            "polygons drawn: 1\n"
                            "polygons skipped, a corner names no node of its object: 1\n"
                            "polygons outside the view or behind the camera: 0\n"
                            "bounding box: (-5, -5, 0) to (5, 5, 0)\n");
     EXPECT_EQ(readFile(dir.file("picture.png")).substr(0, 8), "\x89PNG\r\n\x1a\n");
-    EXPECT_EQ(filesIn(dir), (std::vector<std::string>{"picture.png", "scene.xml"}));
+    EXPECT_EQ(namesIn(dir), (std::vector<std::string>{"picture.png", "scene.xml"}));
 }
 
 TEST(PreviewCommand, DocumentCutShortIsDrawnAsFarAsItGoesWithAWarning) {
@@ -52,7 +48,7 @@ TEST(PreviewCommand, DocumentCutShortIsDrawnAsFarAsItGoesWithAWarning) {
     // Cut inside the second polygon: the first is drawn, the unfinished one is not.
     writeFile(dir.file("scene.xml"), kTriangle.substr(0, kTriangle.find("<node id=\"7\"")));
     const RunResult run = runPreview({dir.file("scene.xml"), dir.file("picture.png")});
-    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.exitCode, kExitSuccess);
     EXPECT_EQ(run.console, "Warning : the document ends before </scene>; what it holds is drawn\n"
                            "objects: 1\n"
                            "polygons drawn: 1\n"
@@ -68,11 +64,11 @@ TEST(PreviewCommand, EmptyViewSuggestsFitAndFitMovesTheCamera) {
     away.replace(away.find("lookAt=\"0,0,0\""), 14, "lookAt=\"0,0,-20\"");
     writeFile(dir.file("scene.xml"), away);
     const RunResult empty = runPreview({dir.file("scene.xml"), dir.file("picture.png")});
-    EXPECT_EQ(empty.exitCode, 0);
+    EXPECT_EQ(empty.exitCode, kExitSuccess);
     EXPECT_NE(empty.console.find("\nNothing is in view: try --fit to move the camera.\n"),
               std::string::npos);
     const RunResult fitted = runPreview({"--fit", dir.file("scene.xml"), dir.file("picture.png")});
-    EXPECT_EQ(fitted.exitCode, 0);
+    EXPECT_EQ(fitted.exitCode, kExitSuccess);
     EXPECT_NE(fitted.console.find("polygons drawn: 1\n"), std::string::npos);
     EXPECT_NE(fitted.console.find("\nfitted camera: (0, 0, 10) looking at (0, 0, 0), near 0.1\n"),
               std::string::npos)
@@ -93,7 +89,7 @@ TEST(PreviewCommand, FitTurnsToAFlatSceneSeenEdgeOnAndFromPicksTheDirection) {
         std::string::npos)
         << plain.console;
     const RunResult fitted = runPreview({dir.file("scene.xml"), dir.file("picture.png"), "--fit"});
-    EXPECT_EQ(fitted.exitCode, 0);
+    EXPECT_EQ(fitted.exitCode, kExitSuccess);
     EXPECT_NE(fitted.console.find("\nfitted camera: (0, 0, 10) looking at (0, 0, 0), near 0.1\n"
                                   "turned to face the scene's plane, which the document's "
                                   "direction sees edge-on; up (0, 1, 0)\n"),
@@ -124,30 +120,26 @@ TEST(PreviewCommand, FailuresExitWithOneAndLeaveNoPicture) {
     } cases[] = {
         {{dir.file("scene.ASE"), dir.file("p.png")},
          "Error : " + dir.file("scene.ASE") + " is not a scene document !\n"},
-        {{dir.file("missing.xml"), dir.file("p.png")},
-         "Error opening file : " + dir.file("missing.xml") + " !\n"},
+        {{dir.file("missing.xml"), dir.file("p.png")}, openingError(dir.file("missing.xml"))},
         {{dir.file("missing.xml"), dir.file("p.png"), "--fit"},
-         "Error opening file : " + dir.file("missing.xml") + " !\n"},
-        {{dir.file("folder"), dir.file("p.png"), "--fit"},
-         "Error opening file : " + dir.file("folder") + " !\n"},
+         openingError(dir.file("missing.xml"))},
+        {{dir.file("folder"), dir.file("p.png"), "--fit"}, openingError(dir.file("folder"))},
         {{dir.file("wide.xml"), dir.file("p.png")},
          "Error : unusable scene attribute width=\"0\" in " + dir.file("wide.xml") + " !\n"},
-        {{dir.file("scene.xml"), dir.file("folder")},
-         "Error writing file : " + dir.file("folder") + " !\n"},
+        {{dir.file("scene.xml"), dir.file("folder")}, writingError(dir.file("folder"))},
         {{dir.file("scene.xml"), dir.file("no/such/folder.png")},
-         "Error writing file : " + dir.file("no/such/folder.png") + " !\n"},
-        {{dir.file("scene.xml"), dir.file("scene.xml")},
-         "Error creating file : " + dir.file("scene.xml") + " !\n"},
+         writingError(dir.file("no/such/folder.png"))},
+        {{dir.file("scene.xml"), dir.file("scene.xml")}, creatingError(dir.file("scene.xml"))},
         {{dir.file("scene.xml")}, kUsage},
         {{dir.file("scene.xml"), dir.file("p.png"), "--from", "0,0,0"}, kUsage},
         {{dir.file("scene.xml"), dir.file("p.png"), "--from", "1,1"}, kUsage},
     };
     for (const Case& c : cases) {
         const RunResult run = runPreview(c.arguments);
-        EXPECT_EQ(run.exitCode, 1) << c.console;
+        EXPECT_EQ(run.exitCode, kExitFailure) << c.console;
         EXPECT_EQ(run.console, c.console);
     }
-    EXPECT_EQ(filesIn(dir),
+    EXPECT_EQ(namesIn(dir),
               (std::vector<std::string>{"folder", "scene.ASE", "scene.xml", "wide.xml"}));
     EXPECT_EQ(readFile(dir.file("scene.xml")), kTriangle);
 }
@@ -166,24 +158,14 @@ TEST(PreviewCommand, PictureThatIsAPipeIsWrittenInPlaceAndALongNameFits) {
                  " " + shellQuote(dir.file("scene.xml")) + " " + shellQuote(fifo) +
                  " >/dev/null; status=$?; [ -p " + shellQuote(fifo) +
                  " ] || kill $!; wait; exit $status; }");
-    EXPECT_EQ(piped.exitCode, 0);
+    EXPECT_EQ(piped.exitCode, kExitSuccess);
     EXPECT_TRUE(std::filesystem::is_fifo(fifo));
     EXPECT_EQ(readFile(dir.file("got.png")).substr(0, 8), "\x89PNG\r\n\x1a\n");
 
     const std::string longName = dir.file(std::string(246, 'p') + ".png");
-    EXPECT_EQ(runPreview({dir.file("scene.xml"), longName}).exitCode, 0);
+    EXPECT_EQ(runPreview({dir.file("scene.xml"), longName}).exitCode, kExitSuccess);
     EXPECT_EQ(readFile(longName).substr(0, 8), "\x89PNG\r\n\x1a\n");
-    EXPECT_EQ(filesIn(dir).size(), 4u); // no temporary file left beside them
-}
-
-// Peak resident memory of a preview run in kilobytes, -1 when it failed.
-long peakMemoryOfPreview(const std::string& document, const std::string& picture) {
-    const RunResult run =
-        runShell(shellQuote(MESHLIFT_PEAK_MEMORY) + " " + shellQuote(MESHLIFT_PREVIEW_BINARY) +
-                 " " + shellQuote(document) + " " + shellQuote(picture));
-    const std::size_t lastLine = run.console.rfind('\n', run.console.size() - 2);
-    if (run.exitCode != 0 || lastLine == std::string::npos) return -1;
-    return std::stol(run.console.substr(lastLine + 1));
+    EXPECT_EQ(namesIn(dir).size(), 4u); // no temporary file left beside them
 }
 
 // Ids four apart once took a 32-byte slot for every number up to the last id, doubled
@@ -198,8 +180,10 @@ TEST(PreviewCommand, NodeTableMemoryStaysBelowTwiceTheNodeElements) {
         nodes += "<node id=\"" + std::to_string(id) + "\"/>\r\n";
     writeFile(dir.file("tiny.xml"), start + end);
     writeFile(dir.file("nodes.xml"), start + nodes + end);
-    const long baselineKb = peakMemoryOfPreview(dir.file("tiny.xml"), dir.file("tiny.png"));
-    const long peakKb = peakMemoryOfPreview(dir.file("nodes.xml"), dir.file("nodes.png"));
+    const long baselineKb =
+        peakMemoryKb(MESHLIFT_PREVIEW_BINARY, {dir.file("tiny.xml"), dir.file("tiny.png")});
+    const long peakKb =
+        peakMemoryKb(MESHLIFT_PREVIEW_BINARY, {dir.file("nodes.xml"), dir.file("nodes.png")});
     ASSERT_GT(baselineKb, 0);
     ASSERT_GT(peakKb, 0);
     EXPECT_LT((peakKb - baselineKb) * 1024, 2 * static_cast<long>(nodes.size()))

@@ -8,31 +8,31 @@
 
 using namespace meshlift::detail::preview;
 using namespace meshlift::detail::preview::test;
+using meshlift::Mode;
 using meshlift::detail::test::convertInMemory;
+using meshlift::detail::test::kModes;
+using meshlift::detail::test::modeWord;
 using meshlift::detail::test::TempDir;
 
 namespace {
 
-// A square facing the default camera, as two faces.
-std::string squareScene(std::string_view name, bool colour,
+constexpr std::string_view kBlue = "\t*WIREFRAME_COLOR 0.2000 0.4000 0.9000";
+constexpr std::string_view kNoColour = "";
+
+// A square facing the default camera, as two faces, twice.
+std::string squareScene(std::string_view name, std::string_view colourLine,
                         std::string_view firstFlags = "AB: 1 BC: 1 CA: 0") {
-    std::string scene = "*GEOMOBJECT {\n\t*NODE_NAME \"" + std::string(name) + "\"\n";
-    scene += "\t*MESH {\n\t\t*MESH_NUMVERTEX 4\n\t\t*MESH_NUMFACES 4\n"
-             "\t\t*MESH_VERTEX_LIST {\n"
-             "\t\t\t*MESH_VERTEX 0 0.0 -100.0 -100.0\n\t\t\t*MESH_VERTEX 1 0.0 100.0 -100.0\n"
-             "\t\t\t*MESH_VERTEX 2 0.0 100.0 100.0\n\t\t\t*MESH_VERTEX 3 0.0 -100.0 100.0\n"
-             "\t\t}\n\t\t*MESH_FACE_LIST {\n";
-    scene += "\t\t\t*MESH_FACE 0: A: 0 B: 1 C: 2 " + std::string(firstFlags) + "\n";
-    scene += "\t\t\t*MESH_FACE 1: A: 2 B: 3 C: 0 AB: 1 BC: 1 CA: 0\n"
-             "\t\t\t*MESH_FACE 2: A: 0 B: 1 C: 2 AB: 1 BC: 1 CA: 0\n"
-             "\t\t\t*MESH_FACE 3: A: 2 B: 3 C: 0 AB: 1 BC: 1 CA: 0\n\t\t}\n\t}\n";
-    if (colour) scene += "\t*WIREFRAME_COLOR 0.2000 0.4000 0.9000\n";
-    return scene + "}\n";
+    return meshlift::detail::test::sceneObject(
+        "\t*NODE_NAME \"" + std::string(name) + "\"",
+        {"0 0.0 -100.0 -100.0", "1 0.0 100.0 -100.0", "2 0.0 100.0 100.0", "3 0.0 -100.0 100.0"},
+        {"0: A: 0 B: 1 C: 2 " + std::string(firstFlags), "1: A: 2 B: 3 C: 0 AB: 1 BC: 1 CA: 0",
+         "2: A: 0 B: 1 C: 2 AB: 1 BC: 1 CA: 0", "3: A: 2 B: 3 C: 0 AB: 1 BC: 1 CA: 0"},
+        colourLine);
 }
 
 // The converter's document, drawn at 64 × 64 pixels to keep the tests quick.
-std::string convertedSmall(const std::string& ase, bool quad) {
-    std::string document = convertInMemory(ase, quad).document;
+std::string convertedSmall(const std::string& ase, Mode mode) {
+    std::string document = convertInMemory(ase, mode).document;
     constexpr std::string_view kSize = "width=\"443\" height=\"443\"";
     const std::size_t size = document.find(kSize);
     if (size != std::string::npos)
@@ -40,14 +40,15 @@ std::string convertedSmall(const std::string& ase, bool quad) {
     return document;
 }
 
-Preview renderConverted(const TempDir& dir, const std::string& ase, bool quad) {
-    return renderText(dir, convertedSmall(ase, quad));
+Preview renderConverted(const TempDir& dir, const std::string& ase, Mode mode) {
+    return renderText(dir, convertedSmall(ase, mode));
 }
 
 TEST(PreviewReading, QuadModeEmptyCornersAreSkippedAndCountedTheRestDrawn) {
     TempDir dir;
     // The first face has no visible edge: the first quad's last two corners are empty.
-    const Preview preview = renderConverted(dir, squareScene("Q", true, "AB: 0 BC: 0 CA: 0"), true);
+    const Preview preview =
+        renderConverted(dir, squareScene("Q", kBlue, "AB: 0 BC: 0 CA: 0"), Mode::quad);
     ASSERT_EQ(preview.outcome, ReadOutcome::complete);
     EXPECT_EQ(preview.report.skipped, 1);
     EXPECT_EQ(preview.report.drawn, 1);
@@ -56,12 +57,12 @@ TEST(PreviewReading, QuadModeEmptyCornersAreSkippedAndCountedTheRestDrawn) {
 
 TEST(PreviewReading, UnescapedNamesReadLikePlainOnesInBothModes) {
     TempDir dir;
-    for (const bool quad : {false, true}) {
-        const Preview plain = renderConverted(dir, squareScene("Plain", true), quad);
-        const Preview grey = renderConverted(dir, squareScene("Plain", false), quad);
+    for (const Mode mode : kModes) {
+        const Preview plain = renderConverted(dir, squareScene("Plain", kBlue), mode);
+        const Preview grey = renderConverted(dir, squareScene("Plain", kNoColour), mode);
         ASSERT_NE(plain.rgba, grey.rgba); // the object's own colour shows
         for (const char* name : {"A&B", "A<B", "A\"B", "a & b < c \" d=\"e\" f", "&amp;&#"}) {
-            const Preview odd = renderConverted(dir, squareScene(name, true), quad);
+            const Preview odd = renderConverted(dir, squareScene(name, kBlue), mode);
             ASSERT_EQ(odd.outcome, ReadOutcome::complete) << name;
             EXPECT_EQ(odd.report.drawn, plain.report.drawn) << name;
             EXPECT_EQ(odd.rgba, plain.rgba) << name;
@@ -71,7 +72,7 @@ TEST(PreviewReading, UnescapedNamesReadLikePlainOnesInBothModes) {
 
 TEST(PreviewReading, HandEditedFormattingReadsLikeTheConvertersLayout) {
     TempDir dir;
-    const Preview converted = renderConverted(dir, squareScene("Plain", true), false);
+    const Preview converted = renderConverted(dir, squareScene("Plain", kBlue), Mode::tri);
     const std::string edited =
         "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!-- edited by hand -->\n"
         "<!DOCTYPE scene [ <!ELEMENT scene ANY> ]>\n"
@@ -117,13 +118,13 @@ TEST(PreviewReading, EveryCorpusSceneComesIntoViewWithFit) {
     TempDir dir;
     for (const auto& entry : std::filesystem::directory_iterator(MESHLIFT_CORPUS)) {
         const std::string ase = meshlift::detail::test::readFile(entry.path().string());
-        for (const bool quad : {false, true}) {
-            const Preview fitted = renderText(dir, convertedSmall(ase, quad), true);
+        for (const Mode mode : kModes) {
+            const Preview fitted = renderText(dir, convertedSmall(ase, mode), true);
             ASSERT_EQ(fitted.outcome, ReadOutcome::complete) << entry.path();
             EXPECT_EQ(fitted.report.outside, 0) << entry.path();
             // A flat scene seen edge-on is turned to face: whatever is drawn shows.
             if (fitted.report.drawn > 0) {
-                EXPECT_TRUE(fitted.report.anyCovered) << entry.path() << (quad ? " quad" : " tri");
+                EXPECT_TRUE(fitted.report.anyCovered) << entry.path() << " " << modeWord(mode);
             }
         }
     }
