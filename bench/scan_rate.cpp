@@ -6,7 +6,7 @@
 //
 //   meshlift_scan_rate scene.ASE [rounds]
 
-#include "ase/input_file.h"
+#include "ase/input_reader.h"
 #include "ase/keyword.h"
 #include "ase/keyword_scanner.h"
 #include "ase/line_stream.h"
@@ -34,7 +34,7 @@ int main(int argc, char** argv) {
         std::vector<double> rates;
         for (int round = 0; round < rounds; ++round) {
             const auto start = std::chrono::steady_clock::now();
-            InputFile input;
+            InputReader input;
             if (openInputFile(input, argv[1]) != InputOpenResult::opened) return 1;
             LineStream stream;
             while (findKeywordLine(input, keyword, stream)) {

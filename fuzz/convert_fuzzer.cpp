@@ -3,10 +3,10 @@
 // result does not depend on the window size nor on the look-ahead memo, the
 // document is always a complete scene, and a UTF-16 input converts as its text
 // decoded in one piece.
-#include "ase/input_file.h"
+#include "ase/input_reader.h"
 #include "ase/utf16_text.h"
-#include "scene/scene_conversion.h"
 #include "scene/line_sink.h"
+#include "scene/scene_conversion.h"
 #include "scene/scene_lines.h"
 
 #include <algorithm>
@@ -31,7 +31,7 @@ struct Result {
 
 Result convert(std::string_view bytes, Mode mode, std::size_t blockSize, bool memo) {
     Result result;
-    InputFile input;
+    InputReader input;
     openInputMemory(input, bytes, blockSize);
     input.lookahead.useMemo = memo;
     LineSink document = memorySink(result.document);
@@ -62,19 +62,19 @@ std::string textOf(std::string_view bytes) {
 }
 
 void checkMode(std::string_view bytes, std::string_view text, Mode mode, std::size_t smallBlock) {
-    const Result reference = convert(bytes, mode, InputFile::kBlockSize, true);
+    const Result reference = convert(bytes, mode, InputReader::kBlockSize, true);
     const std::string_view document = reference.document;
     if (document.substr(0, kSceneStartLine.size()) != kSceneStartLine ||
         !endsWith(document, "\r\n</scene>\r\n"))
-        fail("document is not one complete scene", mode, InputFile::kBlockSize);
+        fail("document is not one complete scene", mode, InputReader::kBlockSize);
     if (!reference.console.empty() && !endsWith(reference.console, "\n"))
-        fail("console ends inside a line", mode, InputFile::kBlockSize);
+        fail("console ends inside a line", mode, InputReader::kBlockSize);
     if (convert(bytes, mode, smallBlock, true) != reference)
         fail("a small window changes the result", mode, smallBlock);
     if (convert(bytes, mode, smallBlock, false) != reference)
         fail("the look-ahead memo changes the result", mode, smallBlock);
-    if (text != bytes && convert(text, mode, InputFile::kBlockSize, true) != reference)
-        fail("UTF-16 reads differently from its text", mode, InputFile::kBlockSize);
+    if (text != bytes && convert(text, mode, InputReader::kBlockSize, true) != reference)
+        fail("UTF-16 reads differently from its text", mode, InputReader::kBlockSize);
 }
 
 // Whether the line holds a decimal integer from 100000 to 2147483647.

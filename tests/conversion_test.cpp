@@ -95,7 +95,7 @@ TEST(Conversion, PlaneInQuadMode) {
 TEST(Conversion, SceneWithoutObjectsIsTwoLinesAndAMessage) {
     for (std::string_view scene : {"", "*3DSMAX_ASCIIEXPORT 200\n*geomobject {\n"}) {
         const Conversion result =
-            convertInMemory(scene, Mode::tri, InputFile::kBlockSize, "dir/in.ASE");
+            convertInMemory(scene, Mode::tri, InputReader::kBlockSize, "dir/in.ASE");
         EXPECT_EQ(result.document, emptySceneDocument());
         EXPECT_EQ(result.console, noObjectLine("dir/in.ASE"));
     }

@@ -106,7 +106,7 @@ TEST(DiskFailure, ReadErrorStopsTheConversionAndFailsTheRun) {
     const std::string input = dir.file("scene.ASE");
     std::string scene;
     while (scene.size() <
-           meshlift::detail::InputFile::kBlockSize * 3 / 2) // the last read is not the first
+           meshlift::detail::InputReader::kBlockSize * 3 / 2) // the last read is not the first
         scene += kNamedTriangle;
     writeFile(input, scene);
     const std::string output = dir.file("scene.xml");

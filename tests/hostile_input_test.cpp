@@ -15,13 +15,13 @@ namespace meshlift::detail::test {
 namespace {
 
 TEST(HostileInput, RandomBytesGiveAnEmptyScene) {
-    const std::string bytes = randomBytes(3 * InputFile::kBlockSize, 20240607);
+    const std::string bytes = randomBytes(3 * InputReader::kBlockSize, 20240607);
     expectConversion(bytes, Mode::tri, emptySceneDocument(), noObjectLine("scene.ASE"));
     expectConversion(bytes, Mode::quad, emptySceneDocument(), noObjectLine("scene.ASE"));
 }
 
 TEST(HostileInput, RandomBytesBeforeAnObjectDoNotDisturbIt) {
-    const std::string junk = randomBytes(InputFile::kBlockSize, 7);
+    const std::string junk = randomBytes(InputReader::kBlockSize, 7);
     const std::string scene =
         junk + "\n" + triangleScene("*NODE_NAME \"Box\"", "*WIREFRAME_COLOR 1.0 0.5 0.0") + junk;
     expectConversion(scene, Mode::tri, triangleDocument("\"Box\"", "0xff8000", Mode::tri), "");

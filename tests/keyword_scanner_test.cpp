@@ -18,7 +18,7 @@ constexpr Keyword kColour("*WIREFRAME_COLOR");
 // Every line that successive searches for one keyword find.
 std::vector<std::string> allMatches(std::string_view bytes, const Keyword& keyword,
                                     std::size_t blockSize) {
-    InputFile input;
+    InputReader input;
     openInputMemory(input, bytes, blockSize);
     LineStream stream;
     std::vector<std::string> lines;
@@ -28,7 +28,7 @@ std::vector<std::string> allMatches(std::string_view bytes, const Keyword& keywo
 }
 
 // Window sizes from the smallest to one that holds everything at once.
-const std::size_t kBlockSizes[] = {32, 33, 47, 64, 1000, InputFile::kBlockSize};
+const std::size_t kBlockSizes[] = {32, 33, 47, 64, 1000, InputReader::kBlockSize};
 
 } // namespace
 
@@ -84,7 +84,7 @@ TEST(KeywordScanner, KeywordsAcrossWindowBoundariesAndLinesLongerThanTheWindow) 
 }
 
 TEST(KeywordScanner, FailedSearchConsumesEverythingForEveryLaterKeyword) {
-    InputFile input;
+    InputReader input;
     openInputMemory(input, "*MESH\n*WIREFRAME_COLOR 1 1 1\n*MESH\n", 64);
     LineStream stream;
     EXPECT_FALSE(findKeywordLine(input, kVertex, stream));
@@ -95,7 +95,7 @@ TEST(KeywordScanner, FailedSearchConsumesEverythingForEveryLaterKeyword) {
 TEST(KeywordScanner, LookAheadReturnsToTheSavedPositionFoundOrNot) {
     const std::string bytes = "*MESH a\n*WIREFRAME_COLOR 1 0 0\n*MESH b\n";
     for (bool remember : {true, false}) {
-        InputFile input;
+        InputReader input;
         openInputMemory(input, bytes, 32);
         input.lookahead.useMemo = remember;
         LineStream stream;
@@ -118,7 +118,7 @@ TEST(KeywordScanner, FailedSearchesKeepTheLastLineWhenTheWindowMovesOn) {
         bytes += "\t\t*MESH_NORMAL " + std::to_string(i) + " 0.0 0.0 1.0\n";
     for (std::size_t block : kBlockSizes) {
         for (bool remember : {true, false}) {
-            InputFile input;
+            InputReader input;
             openInputMemory(input, bytes, block);
             input.lookahead.useMemo = remember;
             LineStream stream;

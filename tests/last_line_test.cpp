@@ -15,7 +15,7 @@ namespace {
 constexpr Keyword kMesh("*MESH");
 
 TEST(LastLine, KeywordScannerExaminesItAndThenEverySearchFails) {
-    InputFile input;
+    InputReader input;
     openInputMemory(input, "x\n*MESH last", 32);
     LineStream stream;
     ASSERT_TRUE(findKeywordLine(input, kMesh, stream));

@@ -1,9 +1,9 @@
 // Every line, of the document and of the console, leaves in a write of its own, as
 // soon as it is complete. A SOCK_SEQPACKET socket keeps the boundary of each write,
 // so the lines can be checked one write at a time.
-#include "ase/input_file.h"
-#include "scene/scene_conversion.h"
+#include "ase/input_reader.h"
 #include "scene/line_sink.h"
+#include "scene/scene_conversion.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -76,7 +76,7 @@ TEST(LineWrites, EveryDocumentAndConsoleLineIsOneWrite) {
         SocketPair document, console;
         ASSERT_GE(document.writer, 0);
         ASSERT_GE(console.writer, 0);
-        InputFile input;
+        InputReader input;
         openInputMemory(input, scene);
         LineSink documentSink = fileSink(document.writer);
         LineSink consoleSink = fileSink(console.writer);

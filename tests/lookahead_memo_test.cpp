@@ -4,9 +4,9 @@
 // the literal search, and require the very same document and console output,
 // also with windows so small that every line crosses a window boundary.
 
-#include "ase/input_file.h"
-#include "scene/scene_conversion.h"
+#include "ase/input_reader.h"
 #include "scene/line_sink.h"
+#include "scene/scene_conversion.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -28,7 +28,7 @@ using meshlift::detail::test::modeWord;
 namespace {
 
 Conversion convert(std::string_view scene, Mode mode, bool remember, std::size_t blockSize) {
-    InputFile input;
+    InputReader input;
     openInputMemory(input, scene, blockSize);
     input.lookahead.useMemo = remember;
     Conversion out;
@@ -104,9 +104,9 @@ std::string withoutLines(std::string_view text, std::string_view keyword) {
 // output of the literal search with the default window.
 void expectSameAsLiteral(std::string_view text) {
     for (const Mode mode : kModes) {
-        const Conversion literal = convert(text, mode, false, InputFile::kBlockSize);
+        const Conversion literal = convert(text, mode, false, InputReader::kBlockSize);
         for (std::size_t block : {std::size_t{32}, std::size_t{64}, std::size_t{97},
-                                  std::size_t{4096}, InputFile::kBlockSize}) {
+                                  std::size_t{4096}, InputReader::kBlockSize}) {
             for (bool remember : {true, false}) {
                 SCOPED_TRACE(testing::Message()
                              << modeWord(mode) << " block " << block << " memo " << remember);

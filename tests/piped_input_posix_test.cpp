@@ -37,7 +37,7 @@ TEST_F(PipedInput, PipeAndRedirectionGiveTheBytesOfTheFile) {
          std::string(kMissingFace)},
         // Past the first window, with colour lines after the meshes, so that the
         // look-ahead goes back in the copy of the pipe too.
-        {randomBytes(3 * meshlift::detail::InputFile::kBlockSize, 99) + "\n" + kNamedTriangle +
+        {randomBytes(3 * meshlift::detail::InputReader::kBlockSize, 99) + "\n" + kNamedTriangle +
              triangleScene("*NODE_NAME \"Two\"", "*WIREFRAME_COLOR 0 0 1") + "*GEOMOBJECT\n",
          std::string(kMissingMesh), std::string(kMissingMesh)}};
     const std::string piped = dir.file("piped.xml");

@@ -1,9 +1,9 @@
 #include "test_support.h"
 
-#include "ase/input_file.h"
-#include "scene/scene_conversion.h"
+#include "ase/input_reader.h"
 #include "platform/file_system.h"
 #include "scene/line_sink.h"
+#include "scene/scene_conversion.h"
 
 #include <gtest/gtest.h>
 
@@ -92,7 +92,7 @@ std::string modeWord(Mode mode) {
 Conversion convertInMemory(std::string_view scene, Mode mode, std::size_t blockSize,
                            std::string_view inputPath) {
     Conversion result;
-    InputFile input;
+    InputReader input;
     openInputMemory(input, scene, blockSize);
     LineSink document = memorySink(result.document);
     LineSink console = memorySink(result.console);
@@ -222,7 +222,7 @@ std::string triangleDocument(std::string_view id, std::string_view colour, Mode 
 
 void expectConversion(std::string_view scene, Mode mode, const std::string& document,
                       const std::string& console) {
-    for (std::size_t blockSize : {InputFile::kBlockSize, std::size_t{32}, std::size_t{4096}}) {
+    for (std::size_t blockSize : {InputReader::kBlockSize, std::size_t{32}, std::size_t{4096}}) {
         const Conversion converted = convertInMemory(scene, mode, blockSize, "scene.ASE");
         EXPECT_EQ(converted.document, document) << "window " << blockSize;
         EXPECT_EQ(converted.console, console) << "window " << blockSize;

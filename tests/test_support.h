@@ -3,7 +3,7 @@
 // What the cases of every platform share: temporary folders and program runs, the one
 // result of a conversion whichever way it ran, the one scene builder, and the lines
 // that documents and consoles are expected to hold.
-#include "ase/input_file.h"
+#include "ase/input_reader.h"
 #include "meshlift/meshlift.h"
 
 #include <gtest/gtest.h>
@@ -87,7 +87,7 @@ struct Conversion {
 
 // The in-memory loop, with windows of `blockSize` bytes.
 [[nodiscard]] Conversion convertInMemory(std::string_view scene, Mode mode,
-                                         std::size_t blockSize = InputFile::kBlockSize,
+                                         std::size_t blockSize = InputReader::kBlockSize,
                                          std::string_view inputPath = "scene.ASE");
 
 // The program, on `scene` written to scene.ASE in `dir`, into scene.xml there.

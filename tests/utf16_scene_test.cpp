@@ -59,7 +59,7 @@ TEST(Utf16Scene, LongSceneReadsTheSameThroughWindowsOfEverySize) {
         for (const Mode mode : kModes) {
             const Conversion expected = convertInMemory(text, mode);
             for (const std::size_t block :
-                 {InputFile::kBlockSize, std::size_t{65537}, std::size_t{4099}}) {
+                 {InputReader::kBlockSize, std::size_t{65537}, std::size_t{4099}}) {
                 SCOPED_TRACE("window " + std::to_string(block));
                 const Conversion got = convertInMemory(utf16, mode, block);
                 ASSERT_EQ(got.document, expected.document);

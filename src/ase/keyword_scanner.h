@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ase/input_file.h"
+#include "ase/input_reader.h"
 #include "ase/keyword.h"
 #include "ase/line_stream.h"
 
@@ -18,7 +18,7 @@ searchKeywordLine(InputSource& source, InputWindow& window, InputPosition& posit
                   const Keyword& keyword, LineStream& stream);
 
 // The same search from the input's own position, through its main window.
-[[nodiscard]] inline bool findKeywordLine(InputFile& input, const Keyword& keyword,
+[[nodiscard]] inline bool findKeywordLine(InputReader& input, const Keyword& keyword,
                                           LineStream& stream) {
     return searchKeywordLine(input.source, input.window, input.position, keyword, stream)
         .has_value();

@@ -1,6 +1,6 @@
 #include "ase/lookahead.h"
 
-#include "ase/input_file.h"
+#include "ase/input_reader.h"
 #include "ase/keyword_scanner.h"
 
 namespace meshlift::detail {
@@ -17,7 +17,7 @@ MemoAnswer rememberedAnswer(const LookaheadMemo& memo, const Keyword& keyword, s
 
 } // namespace
 
-bool lookAheadForKeywordLine(InputFile& input, const Keyword& keyword, LineStream& stream) {
+bool lookAheadForKeywordLine(InputReader& input, const Keyword& keyword, LineStream& stream) {
     clearFailed(stream);
     if (input.position.failed) return false;
     Lookahead& ahead = input.lookahead;

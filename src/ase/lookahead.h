@@ -10,7 +10,7 @@
 
 namespace meshlift::detail {
 
-struct InputFile;
+struct InputReader;
 
 // What the last look-ahead learned, so that the next one can answer without
 // reading the same bytes again.
@@ -41,7 +41,7 @@ struct Lookahead {
 // kept: from where that search started up to the start of the line it found, the
 // same line would be found again; from anywhere after a search that found nothing,
 // nothing would be found.
-[[nodiscard]] bool lookAheadForKeywordLine(InputFile& input, const Keyword& keyword,
+[[nodiscard]] bool lookAheadForKeywordLine(InputReader& input, const Keyword& keyword,
                                            LineStream& stream);
 
 } // namespace meshlift::detail

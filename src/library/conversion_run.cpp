@@ -1,6 +1,6 @@
 #include "library/conversion_run.h"
 
-#include "ase/input_file.h"
+#include "ase/input_reader.h"
 #include "library/document_file.h"
 #include "scene/console_lines.h"
 #include "scene/scene_conversion.h"
@@ -18,7 +18,7 @@ int runConversion(std::string_view inputPathText, std::string_view outputPathTex
                   LineSink& console) {
     const std::string inputPath(inputPathText);
     const std::string outputPath(outputPathText);
-    InputFile input;
+    InputReader input;
     switch (openInputFile(input, inputPath.c_str())) {
     case InputOpenResult::cannotOpen:
         return reportFileFailure(console, console::kCannotOpen, inputPath);

@@ -1,6 +1,6 @@
 #include "meshlift/meshlift.h"
 
-#include "ase/input_file.h"
+#include "ase/input_reader.h"
 #include "library/conversion_run.h"
 #include "platform/file_system.h"
 #include "scene/console_lines.h"
@@ -53,7 +53,7 @@ struct CallbackSinks {
 
 // Converts an opened input into the callback, and reports as the program does when
 // a read fails on the way.
-int convertIntoCallback(InputFile& input, CallbackSinks& sinks, Mode mode,
+int convertIntoCallback(InputReader& input, CallbackSinks& sinks, Mode mode,
                         std::string_view inputName) {
     const bool converted = convertScene(input, sinks.document, sinks.console, mode, inputName);
     if (!converted) reportFileFailure(sinks.console, console::kCannotRead, inputName);
@@ -117,7 +117,7 @@ Result convertBuffer(std::string_view scene, Mode mode, const LineCallback& onLi
                      std::string_view inputName) noexcept {
     try {
         CallbackSinks sinks(onLine);
-        InputFile input;
+        InputReader input;
         openInputMemory(input, scene);
         return Result{convertIntoCallback(input, sinks, mode, inputName), {}};
     } catch (...) {
@@ -129,7 +129,7 @@ Result convertDescriptor(int fd, Mode mode, const LineCallback& onLine,
                          std::string_view inputName) noexcept {
     try {
         CallbackSinks sinks(onLine);
-        InputFile input;
+        InputReader input;
         switch (openStreamSource(input.source, platform::handleOfDescriptor(fd))) {
         case InputOpenResult::cannotOpen:
             return Result{reportFileFailure(sinks.console, console::kCannotOpen, inputName), {}};
@@ -150,7 +150,7 @@ Result convertReader(const SceneReader& scene, Mode mode, const LineCallback& on
         CallbackSinks sinks(onLine);
         if (!scene.readAt || !opensAtAll(scene))
             return Result{reportFileFailure(sinks.console, console::kCannotOpen, inputName), {}};
-        InputFile input;
+        InputReader input;
         openReaderSource(input.source, readThroughCaller, &scene, scene.size);
         return Result{convertIntoCallback(input, sinks, mode, inputName), {}};
     } catch (...) {

@@ -19,7 +19,7 @@ struct Face {
 };
 
 // Finds the next face line; without one, writes the missing-face message.
-bool findFaceLine(InputFile& input, LineStream& stream, LineSink& console) {
+bool findFaceLine(InputReader& input, LineStream& stream, LineSink& console) {
     if (findKeywordLine(input, kFace, stream)) return true;
     writeConsoleLine(console, console::kMissingFace);
     return false;
@@ -58,7 +58,7 @@ void removeLastColon(TokenText& faceLabel) {
     if (colon != std::string_view::npos) faceLabel.eraseAt(colon);
 }
 
-void convertTriangles(InputFile& input, LineStream& stream, LineSink& document, LineSink& console,
+void convertTriangles(InputReader& input, LineStream& stream, LineSink& document, LineSink& console,
                       std::int32_t faceCount) {
     Triangle face;
     for (std::int32_t i = 0; i < faceCount; ++i) {
@@ -76,7 +76,7 @@ void convertTriangles(InputFile& input, LineStream& stream, LineSink& document, 
     }
 }
 
-void assembleQuads(InputFile& input, LineStream& stream, LineSink& document, LineSink& console,
+void assembleQuads(InputReader& input, LineStream& stream, LineSink& document, LineSink& console,
                    std::int32_t faceCount) {
     if (faceCount <= 0) return;
     Face first, second;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ase/input_file.h"
+#include "ase/input_reader.h"
 #include "ase/line_stream.h"
 #include "ase/token_text.h"
 #include "scene/line_sink.h"
@@ -10,12 +10,12 @@
 namespace meshlift::detail {
 
 // The "tri" face loop: one polygon per face line, corners in reverse order.
-void convertTriangles(InputFile& input, LineStream& stream, LineSink& document, LineSink& console,
+void convertTriangles(InputReader& input, LineStream& stream, LineSink& document, LineSink& console,
                       std::int32_t faceCount);
 
 // The "quad" face loop: each pair of face lines becomes one polygon of four
 // corners, one visible edge taken from each face.
-void assembleQuads(InputFile& input, LineStream& stream, LineSink& document, LineSink& console,
+void assembleQuads(InputReader& input, LineStream& stream, LineSink& document, LineSink& console,
                    std::int32_t faceCount);
 
 // Drops the rightmost ":" of a face label, if it has one: "7:" gives "7", "1:2:"

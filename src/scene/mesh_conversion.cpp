@@ -22,7 +22,7 @@ struct Vertex {
     TokenText index, x, y, z;
 };
 
-void readCount(InputFile& input, LineStream& stream, LineSink& console, const Keyword& keyword,
+void readCount(InputReader& input, LineStream& stream, LineSink& console, const Keyword& keyword,
                std::string_view missingMessage, std::int32_t& count) {
     if (!findKeywordLine(input, keyword, stream)) {
         writeConsoleLine(console, missingMessage);
@@ -32,7 +32,7 @@ void readCount(InputFile& input, LineStream& stream, LineSink& console, const Ke
     readInteger(stream, count);
 }
 
-void convertVertices(InputFile& input, LineStream& stream, LineSink& document, LineSink& console,
+void convertVertices(InputReader& input, LineStream& stream, LineSink& document, LineSink& console,
                      std::int32_t vertexCount) {
     writeDocumentLine(document, kNodesStartLine);
     Vertex vertex;
@@ -50,7 +50,7 @@ void convertVertices(InputFile& input, LineStream& stream, LineSink& document, L
 
 } // namespace
 
-void convertMesh(InputFile& input, LineStream& stream, LineSink& document, LineSink& console,
+void convertMesh(InputReader& input, LineStream& stream, LineSink& document, LineSink& console,
                  Mode mode, MeshCounts& counts) {
     if (!findKeywordLine(input, kMesh, stream)) {
         writeConsoleLine(console, console::kNoMesh);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ase/input_file.h"
+#include "ase/input_reader.h"
 #include "ase/line_stream.h"
 #include "meshlift/meshlift.h"
 #include "scene/line_sink.h"
@@ -19,7 +19,7 @@ struct MeshCounts {
 // Everything of one object between its start and end lines: the nodes block from
 // the vertex list, the polygons block from the face list, and an error line on the
 // console for each record that is missing.
-void convertMesh(InputFile& input, LineStream& stream, LineSink& document, LineSink& console,
+void convertMesh(InputReader& input, LineStream& stream, LineSink& document, LineSink& console,
                  Mode mode, MeshCounts& counts);
 
 } // namespace meshlift::detail

@@ -71,7 +71,7 @@ std::string idText(std::string_view nameLine) {
     return std::string(nameLine.substr(first, last - first + 1));
 }
 
-void convertObjectHeader(InputFile& input, LineStream& stream, LineSink& document,
+void convertObjectHeader(InputReader& input, LineStream& stream, LineSink& document,
                          std::int32_t objectCounter) {
     const std::string id = findKeywordLine(input, kNodeName, stream) ? idText(wholeLine(stream))
                                                                      : generatedId(objectCounter);

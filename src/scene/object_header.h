@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ase/input_file.h"
+#include "ase/input_reader.h"
 #include "ase/line_stream.h"
 #include "scene/line_sink.h"
 
@@ -13,7 +13,7 @@ namespace meshlift::detail {
 // Completes the object start line that the scene loop began with "<object": the id
 // from the object's name line (or "obj_" and the counter), the fixed material
 // attributes and the colour from the next colour line ahead (or the default).
-void convertObjectHeader(InputFile& input, LineStream& stream, LineSink& document,
+void convertObjectHeader(InputReader& input, LineStream& stream, LineSink& document,
                          std::int32_t objectCounter);
 
 // The nearer of the two integers around x, halves going up; saturates outside the

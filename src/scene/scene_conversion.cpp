@@ -10,7 +10,7 @@
 
 namespace meshlift::detail {
 
-bool convertScene(InputFile& input, LineSink& document, LineSink& console, Mode mode,
+bool convertScene(InputReader& input, LineSink& document, LineSink& console, Mode mode,
                   std::string_view inputPath) {
     constexpr Keyword kGeomObject("*GEOMOBJECT");
     LineStream stream;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ase/input_file.h"
+#include "ase/input_reader.h"
 #include "scene/line_sink.h"
 #include "scene/mesh_conversion.h"
 
@@ -13,7 +13,7 @@ namespace meshlift::detail {
 // the message for a scene without objects. When a read of the input fails, nothing
 // more is written, to the document or the console, and false is returned: the
 // document then lacks its scene end line.
-[[nodiscard]] bool convertScene(InputFile& input, LineSink& document, LineSink& console, Mode mode,
-                                std::string_view inputPath);
+[[nodiscard]] bool convertScene(InputReader& input, LineSink& document, LineSink& console,
+                                Mode mode, std::string_view inputPath);
 
 } // namespace meshlift::detail

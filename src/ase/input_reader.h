@@ -19,7 +19,7 @@ struct InputPosition {
 
 // The ASE input as the converters read it: its source, the window that searches
 // read through, the position they have reached, and the colour look-ahead.
-struct InputFile {
+struct InputReader {
     static constexpr std::size_t kBlockSize = InputWindow::kBlockSize;
 
     InputSource source;
@@ -28,13 +28,13 @@ struct InputFile {
     Lookahead lookahead;
 };
 
-[[nodiscard]] inline InputOpenResult openInputFile(InputFile& input, const char* path) {
+[[nodiscard]] inline InputOpenResult openInputFile(InputReader& input, const char* path) {
     return openInputSource(input.source, path);
 }
 
 // Reads from memory instead of a file, through windows of `blockSize` bytes; `bytes`
 // must outlive the input.
-void openInputMemory(InputFile& input, std::string_view bytes,
-                     std::size_t blockSize = InputFile::kBlockSize);
+void openInputMemory(InputReader& input, std::string_view bytes,
+                     std::size_t blockSize = InputReader::kBlockSize);
 
 } // namespace meshlift::detail
