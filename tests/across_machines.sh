@@ -423,10 +423,9 @@ list_scenes() { printf '%s\0' scenes/plane.ASE scenes/sample.ASE scenes/Rotating
 (across 1/:,1/loopback "$work/waiting" "$work/go" "$bindir" && cp "$work/across.err" "$work/first.err" &&
     echo "$across_status" >"$work/first.status") &
 first=$!
-for _ in $(seq 100); do
-    [ -e "$folder/$spool_name/unpack" ] && [ -e "$folder/$spool_name-000003" ] && break
-    sleep 0.1
-done
+first_under_way() { [ -e "$folder/$spool_name/unpack" ] && [ -e "$folder/$spool_name-000003" ]; }
+for _ in $(seq 300); do first_under_way && break; sleep 0.1; done
+check "one spool twice: the first run under way" first_under_way
 second_status=0
 (cd "$folder" && set -o pipefail && list_scenes | "$bindir/meshlift-batch" pack --size 1 "$spool_name" |
     timeout 60 parallel -0 -S 1/: --results "$spool_name"/{/} --files "$bindir/meshlift-batch" convert {} |
@@ -453,10 +452,11 @@ setsid perl -e '$SIG{INT} = "DEFAULT"; exec @ARGV or die' bash -c "$(declare -f 
     across 1/:,1/loopback "$0/waiting" "$0/go" "$1"; echo $across_status >"$0/interrupted.status"' \
     "$work" "$bindir" &
 interrupted=$!
-for _ in $(seq 100); do # a batch copied there
-    [ -s "$work/spool" ] && compgen -G "$remote_home/$(cat "$work/spool")-00000[0-9]/manifest" >/dev/null && break
-    sleep 0.1
-done
+copied_there() { # a batch copied to the other machine
+    [ -s "$work/spool" ] && compgen -G "$remote_home/$(cat "$work/spool")-00000[0-9]/manifest" >/dev/null
+}
+for _ in $(seq 300); do copied_there && break; sleep 0.1; done
+check "Ctrl-C: a batch under way there" copied_there
 sleep 0.2
 kill -INT -- -"$interrupted"
 wait "$interrupted" || true
