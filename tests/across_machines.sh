@@ -464,7 +464,7 @@ touch "$work/go"
 interrupted_failed() { [ -s "$work/interrupted.status" ] && [ "$(cat "$work/interrupted.status")" != 0 ]; }
 check "Ctrl-C: non-zero exit status" interrupted_failed
 check "Ctrl-C: no batch left here" nothing_left_here
-check "Ctrl-C: the other machine's copies named" grep -q "ssh HOST rm -rf" "$work/across.err"
+check "Ctrl-C: the other machine's copies named" grep -q -F "ssh HOST \"rm -rf -- '$(cat "$work/spool")-'*\"" "$work/across.err"
 rm -rf "$remote_home/$(cat "$work/spool")"-*
 
 echo "across machines: $passed passed, 0 failed ($scene_count scenes, sshd on 127.0.0.1:$loopback_port)"
