@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # What converting a folder on another machine costs per scene, against converting it
 # here: the README's local `xargs -P` command, and the across-machines recipe
-# (meshlift-batch pack | parallel --transferfile --cleanup | meshlift-batch unpack)
+# (meshlift-batch pack | parallel --transferfile --cleanup --results --files |
+# meshlift-batch unpack)
 # sending its batches here (`:`, nothing copied) and to a second "machine", an sshd on
 # 127.0.0.1 (the same cores, so wall times show only the overhead; the CPU times split
 # it between the two sides). For comparison, the per-file recipe (`parallel --trc`: one
@@ -86,9 +87,10 @@ xargs_local() {
 }
 batched() { # SSHLOGIN [PARALLEL OPTION...]
     local spool
-    spool=$(mktemp -u meshlift-spool.XXXXXXXX)
+    spool=$(mktemp -d meshlift-spool.XXXXXXXX)
     find scenes -type f -name '*.ASE' -print0 | "$bin/meshlift-batch" pack --size "$batch_size" "$spool" |
-        parallel -0 --ssh "$loopback_ssh" -S "$1" "${@:2}" "$bin/meshlift-batch" convert {} |
+        parallel -0 --ssh "$loopback_ssh" -S "$1" "${@:2}" --results "$spool"/{/} --files \
+            "$bin/meshlift-batch" convert {} |
         "$bin/meshlift-batch" unpack "$spool" >/dev/null
 }
 batched_here() { batched "$slots/:"; }
