@@ -78,7 +78,9 @@ void writeStandardOutput(std::string_view bytes) {
 }
 
 void printLine(std::string_view line) {
-    writeStandardOutput(std::string(line) + '\n');
+    std::string text(line);
+    text += '\n';
+    writeStandardOutput(text);
 }
 
 bool isSameFile(const char* first, const char* second) {

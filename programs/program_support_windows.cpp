@@ -128,7 +128,9 @@ void writeStandardOutput(std::string_view bytes) {
 }
 
 void printLine(std::string_view line) {
-    writeStandardOutput(std::string(line) + "\r\n");
+    std::string text(line);
+    text += "\r\n";
+    writeStandardOutput(text);
 }
 
 bool isSameFile(const char* first, const char* second) {

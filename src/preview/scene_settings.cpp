@@ -65,9 +65,11 @@ const SceneSettings& converterSettings() {
 
 const ObjectLook& converterLook() {
     static const ObjectLook look = [] {
-        const std::string line = std::string(kObjectStart) + std::string(kObjectId) + "\"\"" +
-                                 std::string(kObjectMaterial) + std::string(kDefaultColour) +
-                                 std::string(kObjectStartEnd);
+        // Appended piece by piece: GCC 12 warns falsely (-Wstringop-overflow) on the
+        // chain of + under link-time optimisation.
+        std::string line(kObjectStart);
+        line.append(kObjectId).append("\"\"").append(kObjectMaterial).append(kDefaultColour);
+        line.append(kObjectStartEnd);
         return readLookInto(tagOf(line), ObjectLook{});
     }();
     return look;
