@@ -12,11 +12,11 @@
 #include <io.h>
 
 #include <algorithm>
-#include <array>
 #include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <optional>
+#include <string>
 #include <utility>
 
 namespace meshlift::cli {
@@ -65,8 +65,9 @@ struct OwnedHandle {
     bool close() { return !valid() || ::CloseHandle(std::exchange(handle, INVALID_HANDLE_VALUE)); }
 };
 
-// The volume and index that name a file on a disk, whatever the spelling of its path.
-std::optional<std::array<DWORD, 3>> identityOf(const char* path) {
+// The volume and the id that name a file on a disk, whatever the spelling of its path:
+// the 128-bit id where the file system has one (NTFS, ReFS), else the 64-bit index (FAT).
+std::optional<std::string> identityOf(const char* path) {
     // A name in the device namespace (\\.\pipe\name) is no file on a disk, and opening
     // it even to look would take the one instance a pipe server offers.
     if ((path[0] == '\\' || path[0] == '/') && (path[1] == '\\' || path[1] == '/') &&
@@ -77,11 +78,14 @@ std::optional<std::array<DWORD, 3>> identityOf(const char* path) {
     // Attributes only, which no sharing mode can refuse; backup semantics open a folder too.
     OwnedHandle file(::CreateFileW(wide.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr,
                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!file.valid() || ::GetFileType(file.handle) != FILE_TYPE_DISK) return std::nullopt;
+    FILE_ID_INFO id{};
+    if (::GetFileInformationByHandleEx(file.handle, FileIdInfo, &id, sizeof id))
+        return std::string(reinterpret_cast<const char*>(&id), sizeof id);
     BY_HANDLE_FILE_INFORMATION info{};
-    if (!file.valid() || ::GetFileType(file.handle) != FILE_TYPE_DISK ||
-        !::GetFileInformationByHandle(file.handle, &info))
-        return std::nullopt;
-    return std::array<DWORD, 3>{info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
+    if (!::GetFileInformationByHandle(file.handle, &info)) return std::nullopt;
+    const DWORD index[] = {info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
+    return std::string(reinterpret_cast<const char*>(index), sizeof index);
 }
 
 // A short name beside the file, in its folder, so that the rename stays on one volume
